@@ -1,0 +1,25 @@
+# Entry points for people and CI. Each target installs what is missing first.
+BUILD ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@[ -f $(BUILD)/build.ninja ] || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD)
+
+run: build
+	$(BUILD)/levrun
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,282 @@
+#include "Main.h"
+#include "ui_Main.h"
+
+#include "About.h"
+#include "BrowseForFolder.h"
+#include "WAVRes.h"
+#include "errlog/ErrLog.h"
+#include "platform/SignalCloser.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+
+using errlog::Guard;
+
+namespace {
+
+QPixmap maskedPicture(const QString &path, const QColor &transparent)
+{
+    QPixmap picture(path);
+    picture.setMask(picture.createMaskFromColor(transparent));
+    return picture;
+}
+
+QFont arial(double points, bool bold)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+frmMain::frmMain(QWidget *parent)
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui::frmMain>())
+{
+    m_ui->setupUi(this);
+    applyDesign();
+    connectHandlers();
+    new platform::SignalCloser(this);
+    Form_Load();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::applyDesign()
+{
+    // Fixed border, no maximize button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(397, 371);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+
+    const QColor magenta(255, 0, 255);
+    const QPixmap icon = maskedPicture(QStringLiteral(":/pictures/levrun.png"), magenta);
+    setWindowIcon(icon);
+    m_ui->lvwMaps->ListItemsRef().setImages(
+        icon, maskedPicture(QStringLiteral(":/pictures/smallicon.png"), QColor(192, 192, 192)));
+    m_ui->cmdSelectFolder->setIcon(maskedPicture(QStringLiteral(":/pictures/folder.png"), magenta));
+
+    // The window's own font; no text is drawn on the window itself.
+    setFont(arial(9.75, false));
+    QFont windowFont = font();
+    windowFont.setFamily(QStringLiteral("Arial Black"));
+    setFont(windowFont);
+    const QFont controls = arial(9.75, true);
+    const QCursor hand(QPixmap(QStringLiteral(":/pictures/hand.png")), 12, 6);
+    for (QPushButton *button :
+         {m_ui->cmdPlay, m_ui->cmdExit, m_ui->cmdAbout, m_ui->cmdSelectFolder, m_ui->cmdRefresh}) {
+        button->setFont(controls);
+        button->setCursor(hand);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+    m_ui->lvwMaps->setFont(controls);
+    m_ui->txtDukePath->setFont(controls);
+    m_ui->lblLabels->setFont(controls);
+}
+
+void frmMain::connectHandlers()
+{
+    connect(m_ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(m_ui->cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(m_ui->cmdPlay, &QPushButton::clicked, this, &frmMain::cmdPlay_Click);
+    connect(m_ui->cmdRefresh, &QPushButton::clicked, this, &frmMain::cmdRefresh_Click);
+    connect(m_ui->cmdSelectFolder, &QPushButton::clicked, this, &frmMain::cmdSelectFolder_Click);
+    connect(m_ui->lvwMaps, &platform::ListView::BeforeLabelEdit, this,
+            &frmMain::lvwMaps_BeforeLabelEdit);
+    connect(m_ui->lvwMaps, &platform::ListView::DblClick, this, &frmMain::lvwMaps_DblClick);
+    connect(m_ui->lvwMaps, &platform::ListView::KeyPress, this, &frmMain::lvwMaps_KeyPress);
+    connect(m_ui->lvwMaps, &platform::ListView::MouseDown, this, &frmMain::lvwMaps_MouseDown);
+    connect(m_ui->mnuViewIcons, &QAction::triggered, this, &frmMain::mnuViewIcons_Click);
+    connect(m_ui->mnuViewSmallIcons, &QAction::triggered, this, &frmMain::mnuViewSmallIcons_Click);
+    connect(m_ui->mnuViewList, &QAction::triggered, this, &frmMain::mnuViewList_Click);
+    connect(m_ui->mnuViewReport, &QAction::triggered, this, &frmMain::mnuViewReport_Click);
+    connect(m_ui->mnuViewRefresh, &QAction::triggered, this, &frmMain::mnuViewRefresh_Click);
+    // The end of the desktop session closes the window like the close box.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { close(); });
+}
+
+void frmMain::showCentred()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen)
+        move(screen->availableGeometry().center() - rect().center());
+    show();
+    m_ui->lvwMaps->setFocus();
+}
+
+QPixmap frmMain::backgroundTile() const
+{
+    return m_ui->imgBackground->pixmap();
+}
+
+void frmMain::paintEvent(QPaintEvent *)
+{
+    Form_Paint();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    bool cancel = false;
+    Form_Unload(cancel);
+    event->accept();
+}
+
+// Lifecycle
+
+void frmMain::Form_Load()
+{
+    Guard guard(", Main, Form_Load, ");
+    guard.attempt([&] { LoadSettings(); });
+    guard.attempt([&] { LoadMaps(); });
+    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV6"), 1); });
+}
+
+void frmMain::Form_Unload(bool &)
+{
+    Guard guard(", Main, Form_Unload, ");
+    // A signal during the exit clip may close the window before the Exit button's
+    // own unload: the settings are saved once.
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    guard.attempt([&] { SaveSettings(); });
+    guard.attempt([&] { QCoreApplication::quit(); });
+}
+
+void frmMain::cmdAbout_Click()
+{
+    Guard guard(", Main, cmdAbout_Click, ");
+    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV4"), 1); });
+    guard.attempt([&] {
+        frmAbout about(this);
+        about.exec();
+    });
+}
+
+void frmMain::cmdExit_Click()
+{
+    Guard guard(", Main, cmdExit_Click, ");
+    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV2")); });
+    guard.attempt([&] { close(); });
+}
+
+// Background
+
+void frmMain::Form_Paint()
+{
+    Guard guard(", Main, Form_Paint, ");
+}
+
+// Map list
+
+void frmMain::LoadMaps()
+{
+    Guard guard(", Main, LoadMaps, ");
+}
+
+void frmMain::cmdRefresh_Click()
+{
+    Guard guard(", Main, cmdRefresh_Click, ");
+}
+
+void frmMain::cmdPlay_Click()
+{
+    Guard guard(", Main, cmdPlay_Click, ");
+}
+
+void frmMain::lvwMaps_BeforeLabelEdit(bool &cancel)
+{
+    Guard guard(", Main, lvwMaps_BeforeLabelEdit, ");
+    // The item text is the file name that Play hands to the game: never edited.
+    guard.attempt([&] { cancel = true; });
+}
+
+void frmMain::lvwMaps_DblClick()
+{
+    Guard guard(", Main, lvwMaps_DblClick, ");
+    guard.attempt([&] { cmdPlay_Click(); });
+}
+
+void frmMain::lvwMaps_KeyPress(int &keyAscii)
+{
+    Guard guard(", Main, lvwMaps_KeyPress, ");
+    guard.attempt([&] {
+        if (keyAscii == 13)
+            cmdPlay_Click();
+    });
+}
+
+void frmMain::lvwMaps_MouseDown(int button, int, int, int)
+{
+    Guard guard(", Main, lvwMaps_MouseDown, ");
+    if (button != 2)
+        return;
+    QAction *const marks[] = {m_ui->mnuViewIcons, m_ui->mnuViewSmallIcons, m_ui->mnuViewList,
+                              m_ui->mnuViewReport};
+    for (QAction *mark : marks)
+        guard.attempt([&] { mark->setChecked(false); });
+    guard.attempt([&] {
+        const int view = m_ui->lvwMaps->View();
+        if (view >= 0 && view <= 3)
+            marks[view]->setChecked(true);
+    });
+    guard.attempt([&] { m_ui->mnuView->exec(QCursor::pos()); });
+}
+
+void frmMain::mnuViewIcons_Click()
+{
+    Guard guard(", Main, mnuViewIcons_Click, ");
+    guard.attempt([&] { m_ui->lvwMaps->setView(0); });
+}
+
+void frmMain::mnuViewSmallIcons_Click()
+{
+    Guard guard(", Main, mnuViewSmallIcons_Click, ");
+    guard.attempt([&] { m_ui->lvwMaps->setView(1); });
+}
+
+void frmMain::mnuViewList_Click()
+{
+    Guard guard(", Main, mnuViewList_Click, ");
+    guard.attempt([&] { m_ui->lvwMaps->setView(2); });
+}
+
+void frmMain::mnuViewReport_Click()
+{
+    Guard guard(", Main, mnuViewReport_Click, ");
+    guard.attempt([&] { m_ui->lvwMaps->setView(3); });
+}
+
+void frmMain::mnuViewRefresh_Click()
+{
+    Guard guard(", Main, mnuViewRefresh_Click, ");
+    guard.attempt([&] { LoadMaps(); });
+}
+
+// Game folder
+
+void frmMain::cmdSelectFolder_Click()
+{
+    Guard guard(", Main, cmdSelectFolder_Click, ");
+}
+
+// Settings
+
+void frmMain::LoadSettings()
+{
+    Guard guard(", Main, LoadSettings, ");
+}
+
+void frmMain::SaveSettings()
+{
+    Guard guard(", Main, SaveSettings, ");
+}
