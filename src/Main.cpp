@@ -5,6 +5,9 @@
 #include "BrowseForFolder.h"
 #include "WAVRes.h"
 #include "errlog/ErrLog.h"
+#include "platform/FileSystem.h"
+#include "platform/NumberFormat.h"
+#include "platform/ProgramStarter.h"
 #include "platform/SignalCloser.h"
 
 #include <QApplication>
@@ -181,16 +184,45 @@ void frmMain::Form_Paint()
 void frmMain::LoadMaps()
 {
     Guard guard(", Main, LoadMaps, ");
+    QString name;
+    guard.attempt([&] { m_ui->lvwMaps->ListItemsRef().Clear(); });
+    guard.attempt([&] {
+        name = platform::findFirst(m_ui->txtDukePath->text() + QStringLiteral("/*.MAP"), 0);
+    });
+    while (!name.isEmpty()) {
+        platform::ListItem item;
+        guard.attempt([&] { item = m_ui->lvwMaps->ListItemsRef().Add(); });
+        guard.attempt([&] { item.setText(name); });
+        guard.attempt([&] {
+            item.setSubItems(1, platform::formatGrouped(
+                                    platform::fileLength(m_ui->txtDukePath->text() + u'/' + name)));
+        });
+        guard.attempt([&] { item.setIcon(1); });
+        guard.attempt([&] { item.setSmallIcon(1); });
+        // A failed continuation ends the scan instead of adding this name again.
+        name.clear();
+        guard.attempt([&] { name = platform::findNext(); });
+    }
 }
 
 void frmMain::cmdRefresh_Click()
 {
     Guard guard(", Main, cmdRefresh_Click, ");
+    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV1"), 1); });
+    guard.attempt([&] { LoadMaps(); });
 }
 
 void frmMain::cmdPlay_Click()
 {
     Guard guard(", Main, cmdPlay_Click, ");
+    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV3"), 1); });
+    guard.attempt([&] { platform::changeDrive(m_ui->txtDukePath->text()); });
+    guard.attempt([&] { platform::changeDirectory(m_ui->txtDukePath->text()); });
+    // The map name is one argument of its own, blanks and all; no shell sees it.
+    guard.attempt([&] {
+        platform::startProgram(QStringLiteral("duke3d"),
+                               {QStringLiteral("-map"), m_ui->lvwMaps->SelectedItem().Text()});
+    });
 }
 
 void frmMain::lvwMaps_BeforeLabelEdit(bool &cancel)

@@ -1,0 +1,204 @@
+#include "platform/FileSystem.h"
+
+#include "platform/ErrorCatalogue.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+char foldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
+
+// "*" and "?" over the bytes of a name, ASCII letters compared without case.
+// Backtracks only to the latest "*", so it stays linear for patterns like "*.MAP".
+bool matches(const QByteArray &pattern, const char *name)
+{
+    const char *p = pattern.constData();
+    const char *star = nullptr;
+    const char *resume = nullptr;
+    while (*name) {
+        if (*p == '*') {
+            star = ++p;
+            resume = name;
+        } else if (*p == '?' || (*p && foldAscii(*p) == foldAscii(*name))) {
+            ++p;
+            ++name;
+        } else if (star) {
+            p = star;
+            name = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*p == '*')
+        ++p;
+    return *p == '\0';
+}
+
+// The running enumeration: the open folder and the unread part of the latest
+// batch of entries that the kernel handed out.
+class Enumeration
+{
+public:
+    ~Enumeration() { close(); }
+
+    // prefix: the pattern up to and including its last "/".
+    void open(const QByteArray &folder, const QByteArray &prefix, const QByteArray &pattern)
+    {
+        close();
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            failErrno(errno);
+        m_fd = fd;
+        m_prefix = prefix;
+        m_pattern = pattern;
+        if (!m_buffer)
+            m_buffer = std::make_unique<char[]>(BufferSize);
+    }
+
+    bool isOpen() const { return m_fd >= 0; }
+
+    // Looks a path in the enumerated folder up relative to the open folder,
+    // which spares the kernel walking the whole path again for every map.
+    // False when the path lies elsewhere.
+    bool statInFolder(const QByteArray &path, struct stat *status, int *result) const
+    {
+        if (m_fd < 0 || !path.startsWith(m_prefix))
+            return false;
+        const char *name = path.constData() + m_prefix.size();
+        if (*name == '\0' || std::strchr(name, '/'))
+            return false;
+        *result = ::fstatat(m_fd, name, status, 0);
+        return true;
+    }
+
+    QString next()
+    {
+        for (;;) {
+            if (m_position >= m_length && !readBatch())
+                return {};
+            const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.get() + m_position);
+            m_position += entry->d_reclen;
+            if (accepts(entry))
+                return QFile::decodeName(entry->d_name);
+        }
+    }
+
+    void close()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        m_position = m_length = 0;
+    }
+
+private:
+    static constexpr size_t BufferSize = 128 * 1024;
+
+    bool readBatch()
+    {
+        const ssize_t length = ::getdents64(m_fd, m_buffer.get(), BufferSize);
+        if (length <= 0) {
+            const int error = errno;
+            close();
+            if (length < 0)
+                failErrno(error);
+            return false;
+        }
+        m_length = length;
+        m_position = 0;
+        return true;
+    }
+
+    bool accepts(const dirent64 *entry) const
+    {
+        if (entry->d_name[0] == '.' || !matches(m_pattern, entry->d_name))
+            return false;
+        if (entry->d_type == DT_REG)
+            return true;
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            return false;
+        // A link counts by what it points to; a broken one is no file.
+        struct stat status;
+        return ::fstatat(m_fd, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
+    }
+
+    int m_fd = -1;
+    QByteArray m_prefix;
+    QByteArray m_pattern;
+    std::unique_ptr<char[]> m_buffer;
+    ssize_t m_length = 0;
+    ssize_t m_position = 0;
+};
+
+Enumeration &enumeration()
+{
+    static Enumeration running;
+    return running;
+}
+
+} // namespace
+
+QString findFirst(const QString &pattern, int attributes)
+{
+    if (attributes != 0)
+        fail(InvalidProcedureCall); // only ordinary files are ever asked for
+    const qsizetype slash = pattern.lastIndexOf(u'/');
+    QByteArray folder;
+    if (slash < 0)
+        folder = ".";
+    else if (slash == 0)
+        folder = "/";
+    else
+        folder = QFile::encodeName(pattern.left(slash));
+    Enumeration &running = enumeration();
+    running.open(folder, QFile::encodeName(pattern.left(slash + 1)),
+                 QFile::encodeName(pattern.mid(slash + 1)));
+    return running.next();
+}
+
+QString findNext()
+{
+    Enumeration &running = enumeration();
+    if (!running.isOpen())
+        fail(InvalidProcedureCall);
+    return running.next();
+}
+
+qint64 fileLength(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat status;
+    int result = 0;
+    if (!enumeration().statInFolder(native, &status, &result))
+        result = ::stat(native.constData(), &status);
+    if (result != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            fail(FileNotFound);
+        failErrno(errno);
+    }
+    return qint64(status.st_size);
+}
+
+void changeDrive(const QString &) {}
+
+void changeDirectory(const QString &path)
+{
+    if (::chdir(QFile::encodeName(path).constData()) != 0)
+        failErrno(errno);
+}
+
+} // namespace platform

@@ -1,0 +1,22 @@
+#include "platform/ProgramStarter.h"
+
+#include "platform/ErrorCatalogue.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace platform {
+
+void startProgram(const QString &program, const QStringList &arguments)
+{
+    const QString here = QDir::currentPath();
+    // Windows' program search covers the current directory; PATH on Linux does not.
+    QString found = QStandardPaths::findExecutable(program, {here});
+    if (found.isEmpty())
+        found = QStandardPaths::findExecutable(program);
+    if (found.isEmpty() || !QProcess::startDetached(found, arguments, here))
+        fail(FileNotFound);
+}
+
+} // namespace platform
