@@ -5,12 +5,15 @@
 #include "BrowseForFolder.h"
 #include "WAVRes.h"
 #include "errlog/ErrLog.h"
+#include "platform/Picture.h"
 #include "platform/SignalCloser.h"
+#include "platform/Tiling.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 
@@ -174,6 +177,10 @@ void frmMain::cmdExit_Click()
 void frmMain::Form_Paint()
 {
     Guard guard(", Main, Form_Paint, ");
+    QPainter painter(this);
+    const QPixmap tile = backgroundTile();
+    for (const QPoint &at : platform::tilePixels(tile.size(), frameGeometry().size()))
+        guard.attempt([&] { platform::paintPicture(painter, at, tile); });
 }
 
 // Map list
