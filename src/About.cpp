@@ -137,7 +137,8 @@ void frmAbout::cmdOk_Click()
 {
     Guard guard(", About, cmdOk_Click, ");
     guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV5"), 1); });
-    guard.attempt([&] { close(); });
+    // Accepted, unlike Escape and the close box: the box is unloaded either way.
+    guard.attempt([&] { accept(); });
 }
 
 void frmAbout::lblSite_Click()
