@@ -13,6 +13,14 @@
 
 using namespace testsupport;
 
+// Every PlayWaveRes call of the windows comes here instead (tests/CMakeLists.txt).
+static QStringList soundRequests;
+extern "C" void __wrap__Z11PlayWaveResRK7QStringSt8optionalIiE(const QString &clip,
+                                                               std::optional<int> flags)
+{
+    soundRequests << (flags ? QStringLiteral("%1 %2").arg(clip).arg(*flags) : clip);
+}
+
 // Stands in for the user's browser and mail program.
 class UrlCatcher : public QObject
 {
@@ -41,7 +49,11 @@ class tst_About : public QObject
 
 private slots:
     void initTestCase() { setUpApplication(); }
-    void init() { clearLog(); }
+    void init()
+    {
+        clearLog();
+        soundRequests.clear();
+    }
 
     void textsIdenticalOnEveryOpening();
     void closeWays_data();
@@ -55,6 +67,7 @@ void tst_About::textsIdenticalOnEveryOpening()
     frmMain window;
     window.showCentred();
     QVERIFY(QTest::qWaitForWindowActive(&window));
+    soundRequests.clear(); // the start-up clip
     QList<QStringList> seen;
     for (int opening = 0; opening < 2; ++opening) {
         QTimer::singleShot(100, [&] {
@@ -69,6 +82,8 @@ void tst_About::textsIdenticalOnEveryOpening()
         window.cmdAbout_Click();
     }
     QCOMPARE(seen.size(), 4);
+    // The About clip starts before each box; closing it plays nothing.
+    QCOMPARE(soundRequests, QStringList({"WAV4 1", "WAV4 1"}));
     // The project's version is 1.0.0: major and minor as plain numbers.
     const QStringList expected{
         "About Levrun", "Levrun v1.0\r\nA Windows front-end for Duke Nukem 3D maps",
@@ -101,6 +116,7 @@ void tst_About::closeWays()
     auto *ok = about.findChild<QPushButton *>("cmdOk");
     QCOMPARE(QApplication::focusWidget(), ok);
     QSignalSpy clicked(ok, &QPushButton::clicked);
+    soundRequests.clear();
     if (way == "close")
         about.close();
     else if (way == "Alt+O")
@@ -115,6 +131,7 @@ void tst_About::closeWays()
         QTest::qWait(300); // an access key would have clicked by now
     QCOMPARE(about.isVisible(), !closes);
     QCOMPARE(clicked.size(), okPath ? 1 : 0);
+    QCOMPARE(soundRequests, okPath ? QStringList{"WAV5 1"} : QStringList());
     if (closes) // only OK accepts the box
         QCOMPARE(about.result(), okPath ? int(QDialog::Accepted) : int(QDialog::Rejected));
     QCOMPARE(logLines(), QStringList());
@@ -164,12 +181,14 @@ void tst_About::links()
     if (!caption.isEmpty())
         link->setText(caption);
     const QString shown = link->text();
+    soundRequests.clear();
     QTest::mouseClick(link, Qt::LeftButton);
     QTest::mouseClick(link, Qt::LeftButton); // the box stays open for another
     for (const QString &scheme : schemes)
         QDesktopServices::unsetUrlHandler(scheme);
     QVERIFY(about.isVisible());
     QCOMPARE(link->text(), shown);
+    QCOMPARE(soundRequests, QStringList());
     const QStringList lines = logLines();
     if (opener) {
         QCOMPARE(catcher.opened, QStringList({result, result}));
