@@ -3,9 +3,16 @@
 
 #include "Main.h"
 #include "WAVRes.h"
+#include "config.h"
 #include "errlog/ErrLog.h"
+#include "platform/AppInfo.h"
+#include "platform/OpenAddress.h"
+#include "platform/Picture.h"
+#include "platform/Tiling.h"
 
 #include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
 
 using errlog::Guard;
 
@@ -15,11 +22,53 @@ frmAbout::frmAbout(frmMain *main)
     , m_main(main)
 {
     m_ui->setupUi(this);
+    applyDesign();
     connect(m_ui->cmdOk, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
+    connect(m_ui->lblSite, &platform::LinkLabel::Click, this, &frmAbout::lblSite_Click);
+    connect(m_ui->lblEmail, &platform::LinkLabel::Click, this, &frmAbout::lblEmail_Click);
     Form_Load();
 }
 
 frmAbout::~frmAbout() = default;
+
+void frmAbout::applyDesign()
+{
+    // Fixed dialog border: a close button and nothing else. Being a child of
+    // the main window keeps the box out of the task bar.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(479, 180);
+
+    // Designer stores whole point sizes only.
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    setFont(font);
+
+    // The engraved separator in the system's 3D colours.
+    const std::array<QPalette::ColorRole, 2> shades = {QPalette::Dark, QPalette::Light};
+    for (int i = 0; i < 2; ++i) {
+        linLine()[i]->setBackgroundRole(shades[i]);
+        linLine()[i]->setAutoFillBackground(true);
+    }
+
+    // The window icon of the main window, which the box inherits.
+    m_ui->Image1->setPixmap(windowIcon().pixmap(QSize(32, 32)));
+
+    const QCursor hand(QPixmap(QStringLiteral(":/pictures/hand.png")), 12, 6);
+    for (QWidget *pointed :
+         {static_cast<QWidget *>(m_ui->lblSite), static_cast<QWidget *>(m_ui->lblEmail),
+          static_cast<QWidget *>(m_ui->cmdOk)})
+        pointed->setCursor(hand);
+
+    if (const QScreen *screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+std::array<QFrame *, 2> frmAbout::linLine() const
+{
+    return {m_ui->linLine_0, m_ui->linLine_1};
+}
 
 void frmAbout::paintEvent(QPaintEvent *)
 {
@@ -38,11 +87,41 @@ void frmAbout::keyPressEvent(QKeyEvent *event)
 void frmAbout::Form_Load()
 {
     Guard guard(", About, Form_Load, ");
+    guard.attempt([&] { setWindowTitle(QStringLiteral("About ") + platform::appTitle()); });
+    guard.attempt([&] { m_ui->lblTop->setText(QString()); });
+    guard.attempt([&] {
+        m_ui->lblTop->setText(m_ui->lblTop->text() + platform::appTitle() + QStringLiteral(" v") +
+                              QString::number(platform::versionMajor()) + QStringLiteral(".") +
+                              QString::number(platform::versionMinor()) + QStringLiteral("\r\n"));
+    });
+    guard.attempt([&] {
+        m_ui->lblTop->setText(m_ui->lblTop->text() +
+                              QStringLiteral("A Windows front-end for Duke Nukem 3D maps"));
+    });
+    guard.attempt([&] { m_ui->lblMiddle->setText(QString()); });
+    guard.attempt([&] {
+        m_ui->lblMiddle->setText(m_ui->lblMiddle->text() +
+                                 QStringLiteral("written by " LEVRUN_AUTHOR "\r\n"));
+    });
+    guard.attempt([&] {
+        m_ui->lblMiddle->setText(m_ui->lblMiddle->text() + QString() + QStringLiteral("\r\n"));
+    });
+    guard.attempt([&] { m_ui->lblSite->setText(QStringLiteral(LEVRUN_SITE)); });
+    guard.attempt([&] { m_ui->lblEmail->setText(QStringLiteral("e-mail: " LEVRUN_EMAIL)); });
 }
 
 void frmAbout::Form_Paint()
 {
     Guard guard(", About, Form_Paint, ");
+    QPainter painter(this);
+    QPixmap tile;
+    guard.attempt([&] {
+        if (!m_main)
+            platform::fail(platform::ObjectNotSet);
+        tile = m_main->backgroundTile();
+    });
+    for (const QPoint &at : platform::tilePixels(tile.size(), frameGeometry().size()))
+        guard.attempt([&] { platform::paintPicture(painter, at, tile); });
 }
 
 void frmAbout::Form_KeyPress(int keyAscii)
@@ -58,15 +137,22 @@ void frmAbout::cmdOk_Click()
 {
     Guard guard(", About, cmdOk_Click, ");
     guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV5"), 1); });
-    guard.attempt([&] { close(); });
+    // Accepted, unlike Escape and the close box: the box is unloaded either way.
+    guard.attempt([&] { accept(); });
 }
 
 void frmAbout::lblSite_Click()
 {
     Guard guard(", About, lblSite_Click, ");
+    guard.attempt([&] { platform::openAddress(m_ui->lblSite->text()); });
 }
 
 void frmAbout::lblEmail_Click()
 {
     Guard guard(", About, lblEmail_Click, ");
+    guard.attempt([&] {
+        const QString caption = m_ui->lblEmail->text();
+        const qsizetype colon = caption.indexOf(QLatin1Char(':'));
+        platform::openAddress(QStringLiteral("mailto:") + caption.mid(colon + 2));
+    });
 }

@@ -2,20 +2,24 @@
 
 #include <QDialog>
 
+#include <array>
 #include <memory>
 
 namespace Ui {
 class frmAbout;
 }
 
+class QFrame;
 class frmMain;
 
-// The modal About box: name, version, credits and the two links.
+// The modal About box: name, version, credits and the two links, over the
+// main window's background tile. Each opening is a new box.
 class frmAbout : public QDialog
 {
     Q_OBJECT
 public:
-    // Creates the box and runs Form_Load; the caller shows it modally.
+    // Creates the box, centred on the screen, and runs Form_Load; the caller
+    // shows it modally.
     explicit frmAbout(frmMain *main);
     ~frmAbout() override;
 
@@ -31,6 +35,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void applyDesign();
+    std::array<QFrame *, 2> linLine() const;
+
     std::unique_ptr<Ui::frmAbout> m_ui;
     frmMain *m_main;
 };

@@ -8,12 +8,15 @@
 #include "platform/FileSystem.h"
 #include "platform/NumberFormat.h"
 #include "platform/ProgramStarter.h"
+#include "platform/Picture.h"
 #include "platform/SignalCloser.h"
+#include "platform/Tiling.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QStyle>
 
@@ -177,6 +180,10 @@ void frmMain::cmdExit_Click()
 void frmMain::Form_Paint()
 {
     Guard guard(", Main, Form_Paint, ");
+    QPainter painter(this);
+    const QPixmap tile = backgroundTile();
+    for (const QPoint &at : platform::tilePixels(tile.size(), frameGeometry().size()))
+        guard.attempt([&] { platform::paintPicture(painter, at, tile); });
 }
 
 // Map list

@@ -39,6 +39,8 @@ QString errorMessage(int number)
         return QStringLiteral("Resource with this identifier not found");
     case InvalidPropertyValue:
         return QStringLiteral("Invalid property value");
+    case InvalidPicture:
+        return QStringLiteral("Invalid picture");
     default:
         return QStringLiteral("Application-defined or object-defined error");
     }

@@ -1,0 +1,28 @@
+#include "platform/LinkLabel.h"
+
+#include <QMouseEvent>
+
+namespace platform {
+
+LinkLabel::LinkLabel(QWidget *parent)
+    : QLabel(parent)
+{
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click)
+        emit Click();
+}
+
+} // namespace platform

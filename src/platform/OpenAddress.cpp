@@ -1,0 +1,16 @@
+#include "platform/OpenAddress.h"
+
+#include "platform/ErrorCatalogue.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace platform {
+
+void openAddress(const QString &address)
+{
+    if (!QDesktopServices::openUrl(QUrl(address)))
+        fail(FileNotFound);
+}
+
+} // namespace platform
