@@ -24,6 +24,7 @@ enum ErrorNumber : int {
     PathNotFound = 76,
     ObjectNotSet = 91,
     InvalidPropertyValue = 380,
+    InvalidFileFormat = 321,
     ResourceNotFound = 326,
     ApplicationDefined = 1004,
 };
