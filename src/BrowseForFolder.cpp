@@ -2,10 +2,19 @@
 
 #include "errlog/ErrLog.h"
 
+#include <QFileDialog>
+
 QString sBrowseForFolder(QWidget *owner, const QString &title)
 {
     errlog::Guard guard(", BrowseForFolder, sBrowseForFolder, ");
-    Q_UNUSED(owner);
-    Q_UNUSED(title);
-    return {};
+    QString path;
+    // Qt's own chooser rather than the desktop's: the same modal, owned dialog
+    // on every desktop, also where no portal or platform dialog exists. The
+    // path comes back as the chooser gives it, of any length.
+    guard.attempt([&] {
+        path = QFileDialog::getExistingDirectory(owner, title, QStringLiteral("/"),
+                                                 QFileDialog::ShowDirsOnly |
+                                                     QFileDialog::DontUseNativeDialog);
+    });
+    return path;
 }

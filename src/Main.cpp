@@ -9,6 +9,9 @@
 #include "platform/NumberFormat.h"
 #include "platform/ProgramStarter.h"
 #include "platform/Picture.h"
+#include "platform/AppInfo.h"
+#include "platform/NumberText.h"
+#include "platform/SettingsStore.h"
 #include "platform/SignalCloser.h"
 #include "platform/Tiling.h"
 
@@ -306,6 +309,13 @@ void frmMain::mnuViewRefresh_Click()
 void frmMain::cmdSelectFolder_Click()
 {
     Guard guard(", Main, cmdSelectFolder_Click, ");
+    QString folder;
+    guard.attempt(
+        [&] { folder = sBrowseForFolder(this, QStringLiteral("Select Duke Nukem 3D folder:")); });
+    if (folder.isEmpty())
+        return;
+    guard.attempt([&] { m_ui->txtDukePath->setText(folder); });
+    guard.attempt([&] { LoadMaps(); });
 }
 
 // Settings
@@ -313,9 +323,47 @@ void frmMain::cmdSelectFolder_Click()
 void frmMain::LoadSettings()
 {
     Guard guard(", Main, LoadSettings, ");
+    using namespace platform;
+    // A missing width or view leaves the control as it is: its value is the default.
+    guard.attempt([&] {
+        m_ui->lvwMaps->setColumnWidth(
+            1, CSng(GetSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column1"),
+                               CStr(m_ui->lvwMaps->ColumnWidth(1)))));
+    });
+    guard.attempt([&] {
+        m_ui->lvwMaps->setColumnWidth(
+            2, CSng(GetSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column2"),
+                               CStr(m_ui->lvwMaps->ColumnWidth(2)))));
+    });
+    guard.attempt([&] {
+        m_ui->lvwMaps->setView(
+            CLng(GetSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("View"),
+                            CStr(qint32(m_ui->lvwMaps->View())))));
+    });
+    guard.attempt([&] {
+        m_ui->txtDukePath->setText(GetSetting(appTitle(), QStringLiteral("Config"),
+                                              QStringLiteral("DukePath"), QString()));
+    });
 }
 
 void frmMain::SaveSettings()
 {
     Guard guard(", Main, SaveSettings, ");
+    using namespace platform;
+    guard.attempt([&] {
+        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column1"),
+                    CStr(m_ui->lvwMaps->ColumnWidth(1)));
+    });
+    guard.attempt([&] {
+        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column2"),
+                    CStr(m_ui->lvwMaps->ColumnWidth(2)));
+    });
+    guard.attempt([&] {
+        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("View"),
+                    CStr(qint32(m_ui->lvwMaps->View())));
+    });
+    guard.attempt([&] {
+        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("DukePath"),
+                    m_ui->txtDukePath->text());
+    });
 }

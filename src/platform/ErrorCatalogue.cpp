@@ -35,6 +35,8 @@ QString errorMessage(int number)
         return QStringLiteral("Path not found");
     case ObjectNotSet:
         return QStringLiteral("Object variable or With block variable not set");
+    case InvalidFileFormat:
+        return QStringLiteral("Invalid file format");
     case ResourceNotFound:
         return QStringLiteral("Resource with this identifier not found");
     case InvalidPropertyValue:

@@ -25,6 +25,7 @@ enum ErrorNumber : int {
     ObjectNotSet = 91,
     InvalidPropertyValue = 380,
     InvalidPicture = 481,
+    InvalidFileFormat = 321,
     ResourceNotFound = 326,
     ApplicationDefined = 1004,
 };
