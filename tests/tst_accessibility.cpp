@@ -3,7 +3,7 @@
 #include "TestSupport.h"
 
 #include <QAccessible>
-#include <QRegularExpression>
+#include <QMainWindow>
 #include <QTest>
 
 #include <memory>
@@ -45,15 +45,26 @@ struct Windows
     std::unique_ptr<frmAbout> about;
 };
 
-// The controls of a window are the children named with a control prefix.
-// Lines only draw a separator, and a hidden control is never met.
+// The controls of a window are the widgets of its design: the named children
+// of the window itself or of its central widget. Lines only draw a separator,
+// and a hidden control is never met, so neither needs a name.
 QStringList controlsOf(QWidget *window)
 {
-    static const QRegularExpression control(QStringLiteral("^(cmd|txt|lbl|img|lvw)[A-Z0-9]"));
+    QWidget *surface = window;
+    if (auto *main = qobject_cast<QMainWindow *>(window))
+        surface = main->centralWidget();
     QStringList names;
-    const QList<QWidget *> children = window->findChildren<QWidget *>();
+    const QList<QWidget *> children =
+        window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly) +
+        (surface == window ? QList<QWidget *>()
+                           : surface->findChildren<QWidget *>(Qt::FindDirectChildrenOnly));
     for (QWidget *child : children) {
-        if (child->window() == window && control.match(child->objectName()).hasMatch() &&
+        // A bare frame (the separator lines are drawn so) is decoration.
+        const QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(child);
+        const bool decoration = accessible && (accessible->role() == QAccessible::Border ||
+                                               accessible->role() == QAccessible::Separator);
+        if (child != surface && !child->objectName().isEmpty() &&
+            !child->objectName().startsWith(QLatin1String("qt_")) && !decoration &&
             child->isVisibleTo(window))
             names << child->objectName();
     }
