@@ -23,3 +23,18 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+.PHONY: install package demo
+
+# Installs into PREFIX (DESTDIR, when set, is put in front as usual).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, in the build folder.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Levrun on a made-up game folder with a stand-in duke3d: no game needed.
+demo: build
+	scripts/make-demo $(BUILD)
