@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+// The bytes of one of the program's own resources, found by its type and name
+// (":/TYPE/NAME" among the embedded files, letter case ignored). A missing one is the failure
+// ResourceNotFound.
+QByteArray loadResource(const QString &type, const QString &name);
+
+} // namespace platform
