@@ -4,6 +4,7 @@
 #include "platform/MapOrder.h"
 
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -273,6 +274,11 @@ ListView::ListView(QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_stack);
+    // A list keeps the desktop's own colours, whatever the window behind it paints.
+    QPalette colours = QGuiApplication::palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Window));
+    colours.setColor(QPalette::Base, colours.color(QPalette::Base));
+    setPalette(colours);
 
     const auto mayEdit = [this] {
         bool cancel = false;
