@@ -1,6 +1,12 @@
 # Entry points for people and CI. Each target installs what is missing first.
 BUILD ?= build
 CMAKE_FLAGS ?=
+# SANITIZE=1: the same targets in build-asan, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (LeakSanitizer too). CI runs both builds' tests.
+ifneq ($(SANITIZE),)
+BUILD := build-asan
+override CMAKE_FLAGS += -DLEVRUN_SANITIZE=ON
+endif
 
 .PHONY: all deps configure build run test clean
 
@@ -20,6 +26,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+ifneq ($(CI),)
+ifeq ($(SANITIZE),)
+	$(MAKE) test SANITIZE=1
+endif
+endif
 
 clean:
 	rm -rf $(BUILD)
