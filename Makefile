@@ -1,6 +1,12 @@
 # Entry points for people and CI. Each target installs what is missing first.
 BUILD ?= build
 CMAKE_FLAGS ?=
+# SANITIZE=1: the same targets in build-asan, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer (LeakSanitizer too). CI runs both builds' tests.
+ifneq ($(SANITIZE),)
+BUILD := build-asan
+override CMAKE_FLAGS += -DLEVRUN_SANITIZE=ON
+endif
 
 .PHONY: all deps configure build run test clean
 
@@ -20,6 +26,11 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+ifneq ($(CI),)
+ifeq ($(SANITIZE),)
+	$(MAKE) test SANITIZE=1
+endif
+endif
 
 clean:
 	rm -rf $(BUILD)
@@ -38,3 +49,17 @@ package: build
 # Levrun on a made-up game folder with a stand-in duke3d: no game needed.
 demo: build
 	scripts/make-demo $(BUILD)
+
+.PHONY: fuzz
+
+# The RIFF WAVE reader under libFuzzer for FUZZ_SECONDS, from the committed
+# starting corpus; what it learns stays in build-fuzz/corpus, and an input that
+# breaks the reader is written to fuzz/crashes/, which make test replays.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps fuzz
+	@[ -f build-fuzz/build.ninja ] || cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
+	cmake --build build-fuzz
+	mkdir -p build-fuzz/corpus fuzz/crashes
+	build-fuzz/fuzz_riffwave -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+		-dict=fuzz/riff.dict -artifact_prefix=fuzz/crashes/ build-fuzz/corpus fuzz/corpus

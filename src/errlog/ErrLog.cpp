@@ -6,6 +6,9 @@
 
 #include <cstdio>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace errlog {
 
 QString logLine(const QDate &date, const QTime &time, const QLocale &locale, const char *label,
@@ -24,10 +27,15 @@ void LogError(const char *label, int number) noexcept
                                         QLocale::system(), label, platform::errorMessage(number))
                                     .toUtf8() +
                                 "\r\n";
-        QFile log(platform::appTitle() + QStringLiteral(".VNL"));
-        const bool written = log.open(QIODevice::WriteOnly | QIODevice::Append) &&
-                             log.write(line) == line.size() && log.flush();
-        log.close();
+        // Never waits: a pipe in place of the log that nobody reads fails the
+        // open instead of holding the program.
+        const QByteArray name = QFile::encodeName(platform::appTitle() + QStringLiteral(".VNL"));
+        const int log =
+            ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+        const bool written =
+            log >= 0 && ::write(log, line.constData(), size_t(line.size())) == ssize_t(line.size());
+        if (log >= 0)
+            ::close(log);
         if (!written)
             std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     } catch (...) {

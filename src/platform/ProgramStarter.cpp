@@ -10,6 +10,11 @@ namespace platform {
 
 void startProgram(const QString &program, const QStringList &arguments)
 {
+    // A name on disk that is not UTF-8 reads as U+FFFD, which names another
+    // file: the program would be started on something that is not there.
+    for (const QString &argument : arguments)
+        if (argument.contains(QChar::ReplacementCharacter))
+            fail(BadFileName);
     const QString here = QDir::currentPath();
     // Windows' program search covers the current directory; PATH on Linux does not.
     QString found = QStandardPaths::findExecutable(program, {here});

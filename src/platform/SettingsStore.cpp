@@ -4,9 +4,12 @@
 
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <cstdio>
+
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -27,9 +30,27 @@ void setAside(const QString &file)
     std::rename(from.constData(), to.constData());
 }
 
+// A pipe or a device in place of the store would hold QSettings for ever, or
+// fill memory without end, as soon as it opens the store: such a thing is set
+// aside unread. True when it was.
+bool setAsideUnreadable(const QString &appName)
+{
+    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                         QLatin1Char('/') + appName + QLatin1Char('/') + appName +
+                         QStringLiteral(".ini");
+    struct stat status;
+    if (::stat(QFile::encodeName(file).constData(), &status) != 0 || S_ISREG(status.st_mode) ||
+        S_ISDIR(status.st_mode))
+        return false;
+    setAside(file);
+    return true;
+}
+
 // Fails once for a damaged store, after moving it out of the way.
 void checkReadable(const QString &appName)
 {
+    if (setAsideUnreadable(appName))
+        fail(PathFileAccessError);
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, appName, appName);
     switch (openStatus(settings)) {
     case QSettings::NoError:
@@ -64,6 +85,7 @@ QString GetSetting(const QString &appName, const QString &section, const QString
 void SaveSetting(const QString &appName, const QString &section, const QString &key,
                  const QString &value)
 {
+    setAsideUnreadable(appName);
     {
         // A damaged file would make QSettings drop what it cannot parse and
         // report the write as failed: keep it aside and start afresh instead.
