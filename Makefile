@@ -38,3 +38,13 @@ package: build
 # Levrun on a made-up game folder with a stand-in duke3d: no game needed.
 demo: build
 	scripts/make-demo $(BUILD)
+
+.PHONY: bench
+
+# The performance table; not part of `make test`. A release build of its own.
+BENCH_BUILD ?= build-bench
+bench: deps
+	@[ -f $(BENCH_BUILD)/build.ninja ] || cmake -S . -B $(BENCH_BUILD) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Release -DLEVRUN_BENCH=ON -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) --target levbench levbench-start-levrun levbench-start-minimal levbench-start-text levbench-start-multimedia
+	bench/run-bench $(BENCH_BUILD) $(BENCH_REPEATS)
