@@ -63,3 +63,12 @@ fuzz:
 	mkdir -p build-fuzz/corpus fuzz/crashes
 	build-fuzz/fuzz_riffwave -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 		-dict=fuzz/riff.dict -artifact_prefix=fuzz/crashes/ build-fuzz/corpus fuzz/corpus
+.PHONY: bench
+
+# The performance table; not part of `make test`. A release build of its own.
+BENCH_BUILD ?= build-bench
+bench: deps
+	@[ -f $(BENCH_BUILD)/build.ninja ] || cmake -S . -B $(BENCH_BUILD) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Release -DLEVRUN_BENCH=ON -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) --target levbench levbench-start-levrun levbench-start-minimal levbench-start-text levbench-start-multimedia
+	bench/run-bench $(BENCH_BUILD) $(BENCH_REPEATS)

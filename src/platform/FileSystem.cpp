@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -56,20 +57,36 @@ public:
     ~Enumeration() { close(); }
 
     // prefix: the pattern up to and including its last "/".
-    void open(const QByteArray &folder, const QByteArray &prefix, const QByteArray &pattern)
+    void open(const QByteArray &folder, const QString &prefix, const QByteArray &pattern)
     {
         close();
         const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             failErrno(errno);
         m_fd = fd;
-        m_prefix = prefix;
+        m_prefixText = prefix;
+        m_prefix = QFile::encodeName(prefix);
         m_pattern = pattern;
         if (!m_buffer)
             m_buffer = std::make_unique<char[]>(BufferSize);
     }
 
     bool isOpen() const { return m_fd >= 0; }
+
+    // The length query a scan makes for the name it was just given: the path
+    // is the pattern's folder part and that name, so the entry's own bytes are
+    // looked up without encoding the path. False for any other path.
+    bool statListed(const QString &path, struct stat *status, int *result) const
+    {
+        const qsizetype prefix = m_prefixText.size();
+        if (!m_listedBytes || path.size() != prefix + m_listed.size() ||
+            std::memcmp(path.constData(), m_prefixText.constData(), size_t(prefix) * 2) ||
+            std::memcmp(path.constData() + prefix, m_listed.constData(),
+                        size_t(m_listed.size()) * 2))
+            return false;
+        *result = ::fstatat(m_fd, m_listedBytes, status, 0);
+        return true;
+    }
 
     // Looks a path in the enumerated folder up relative to the open folder,
     // which spares the kernel walking the whole path again for every map.
@@ -93,7 +110,7 @@ public:
             const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.get() + m_position);
             m_position += entry->d_reclen;
             if (accepts(entry))
-                return QFile::decodeName(entry->d_name);
+                return listed(entry->d_name);
         }
     }
 
@@ -103,10 +120,28 @@ public:
             ::close(m_fd);
         m_fd = -1;
         m_position = m_length = 0;
+        m_listed.clear();
+        m_listedBytes = nullptr;
     }
 
 private:
     static constexpr size_t BufferSize = 128 * 1024;
+
+    // The name as findNext hands it out. A name that is no UTF-8 comes out
+    // with replacement characters, which name no file: such a name's length is
+    // asked for by its path like any other.
+    QString listed(const char *name)
+    {
+        const qsizetype length = qsizetype(std::strlen(name));
+        if (std::all_of(name, name + length, [](char c) { return uchar(c) < 0x80; })) {
+            m_listed = QLatin1String(name, length); // ASCII reads the same in every encoding
+            m_listedBytes = name;
+        } else {
+            m_listed = QString::fromLocal8Bit(QByteArrayView(name, length));
+            m_listedBytes = m_listed.contains(QChar::ReplacementCharacter) ? nullptr : name;
+        }
+        return m_listed;
+    }
 
     bool readBatch()
     {
@@ -137,11 +172,14 @@ private:
     }
 
     int m_fd = -1;
+    QString m_prefixText;
     QByteArray m_prefix;
     QByteArray m_pattern;
     std::unique_ptr<char[]> m_buffer;
     ssize_t m_length = 0;
     ssize_t m_position = 0;
+    QString m_listed;                    // the name handed out last
+    const char *m_listedBytes = nullptr; // its entry in m_buffer
 };
 
 Enumeration &enumeration()
@@ -150,12 +188,15 @@ Enumeration &enumeration()
     return running;
 }
 
+quint64 scansStarted = 0;
+
 } // namespace
 
 QString findFirst(const QString &pattern, int attributes)
 {
     if (attributes != 0)
         fail(InvalidProcedureCall); // only ordinary files are ever asked for
+    ++scansStarted;
     const qsizetype slash = pattern.lastIndexOf(u'/');
     QByteArray folder;
     if (slash < 0)
@@ -165,9 +206,13 @@ QString findFirst(const QString &pattern, int attributes)
     else
         folder = QFile::encodeName(pattern.left(slash));
     Enumeration &running = enumeration();
-    running.open(folder, QFile::encodeName(pattern.left(slash + 1)),
-                 QFile::encodeName(pattern.mid(slash + 1)));
+    running.open(folder, pattern.left(slash + 1), QFile::encodeName(pattern.mid(slash + 1)));
     return running.next();
+}
+
+quint64 scanNumber()
+{
+    return scansStarted;
 }
 
 QString findNext()
@@ -180,11 +225,13 @@ QString findNext()
 
 qint64 fileLength(const QString &path)
 {
-    const QByteArray native = QFile::encodeName(path);
     struct stat status;
     int result = 0;
-    if (!enumeration().statInFolder(native, &status, &result))
-        result = ::stat(native.constData(), &status);
+    if (!enumeration().statListed(path, &status, &result)) {
+        const QByteArray native = QFile::encodeName(path);
+        if (!enumeration().statInFolder(native, &status, &result))
+            result = ::stat(native.constData(), &status);
+    }
     if (result != 0) {
         if (errno == ENOENT || errno == ENOTDIR)
             fail(FileNotFound);

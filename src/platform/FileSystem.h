@@ -21,6 +21,10 @@ namespace platform {
 QString findFirst(const QString &pattern, int attributes);
 QString findNext();
 
+// How many enumerations findFirst has started, so that what holds for one scan
+// (the regional settings its size texts are written in) is read once a scan.
+quint64 scanNumber();
+
 // The length in bytes of the file at path, links followed. A file that is not
 // there fails with FileNotFound, one that cannot be looked at with PermissionDenied.
 qint64 fileLength(const QString &path);

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <numeric>
 
@@ -64,20 +65,235 @@ int shiftCode(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
+// ItemStore
+
+// The items' texts and icons, one record an item, packed one after another into
+// large blocks: a byte of flags (the two icons, and which texts take two bytes
+// a character), then the name and then the size text, each as its length and
+// its characters, one byte each where all of them fit in Latin-1. A million
+// maps take some 30 MB this way instead of some 150 MB as two QStrings each.
+// A change to the newest item, which is every change a scan makes, rewrites its
+// record in place; a change to an older one writes a new record, and the space
+// of the old one comes back when the list is cleared or packed anew.
+class ItemStore
+{
+public:
+    enum Field { Name, Size };
+    enum Flag : uchar { LargeIcon = 1, SmallIcon = 2, WideName = 4, WideSize = 8 };
+
+    qsizetype count() const { return qsizetype(m_records.size()); }
+    void add() { m_records.push_back(nullptr); }
+
+    QString text(qsizetype item, Field field) const
+    {
+        const Span s = span(m_records[size_t(item)], field);
+        if (!s.wide)
+            return latin1(s);
+        QString text(s.length, Qt::Uninitialized);
+        std::memcpy(text.data(), s.data, size_t(s.length) * 2);
+        return text;
+    }
+
+    void setText(qsizetype item, Field field, QStringView text)
+    {
+        const uchar *old = m_records[size_t(item)];
+        const Span kept = span(old, field == Name ? Size : Name);
+        const bool wide =
+            !std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
+        const size_t bytes = size_t(text.size()) * (wide ? 2 : 1);
+        const size_t most = 1 + 2 * MaxLengthBytes + bytes + size_t(kept.end() - kept.data);
+        if (m_scratch.size() < most)
+            m_scratch.resize(most);
+        uchar *out = m_scratch.data();
+        const uchar wideFlag = field == Name ? WideName : WideSize;
+        *out++ = uchar(((old ? old[0] : 0) & ~wideFlag) | (wide ? wideFlag : 0));
+        if (field == Size)
+            out = copy(out, kept);
+        out = putLength(out, size_t(text.size()));
+        if (wide) {
+            std::memcpy(out, text.data(), bytes);
+            out += bytes;
+        } else {
+            for (QChar c : text)
+                *out++ = uchar(c.unicode());
+        }
+        if (field == Name)
+            out = copy(out, kept);
+        place(item, size_t(out - m_scratch.data()));
+    }
+
+    bool icon(qsizetype item, Flag which) const
+    {
+        const uchar *record = m_records[size_t(item)];
+        return record && (record[0] & which);
+    }
+
+    void setIcon(qsizetype item, Flag which, bool on)
+    {
+        if (!m_records[size_t(item)])
+            setText(item, Name, {});
+        uchar &flags = m_records[size_t(item)][0];
+        flags = uchar(on ? flags | which : flags & ~which);
+    }
+
+    // mapNameLess on two items' names.
+    bool nameLess(qsizetype a, qsizetype b) const
+    {
+        const Span nameA = span(m_records[size_t(a)], Name);
+        const Span nameB = span(m_records[size_t(b)], Name);
+        if (!nameA.wide && !nameB.wide)
+            return mapNameLess(latin1(nameA), latin1(nameB));
+        return mapNameLess(text(a, Name), text(b, Name));
+    }
+
+    MapKey key(qsizetype item) const
+    {
+        const Span s = span(m_records[size_t(item)], Name);
+        if (!s.wide)
+            return mapKey(latin1(s));
+        return mapKey(QStringView(text(item, Name)));
+    }
+
+private:
+    static constexpr size_t BlockSize = 256 * 1024;
+
+    struct Span
+    {
+        const uchar *data = nullptr;
+        qsizetype length = 0;
+        bool wide = false;
+        const uchar *end() const { return data + length * (wide ? 2 : 1); }
+    };
+
+    static QLatin1String latin1(const Span &s)
+    {
+        return QLatin1String(reinterpret_cast<const char *>(s.data), s.length);
+    }
+
+    static const uchar *getLength(const uchar *at, qsizetype &length)
+    {
+        size_t value = 0;
+        for (int shift = 0;; shift += 7) {
+            const uchar byte = *at++;
+            value |= size_t(byte & 0x7f) << shift;
+            if (!(byte & 0x80))
+                break;
+        }
+        length = qsizetype(value);
+        return at;
+    }
+
+    static Span span(const uchar *record, Field field)
+    {
+        Span s;
+        if (!record)
+            return s;
+        s.wide = record[0] & WideName;
+        s.data = getLength(record + 1, s.length);
+        if (field == Name)
+            return s;
+        const uchar *nameEnd = s.end();
+        s.wide = record[0] & WideSize;
+        s.data = getLength(nameEnd, s.length);
+        return s;
+    }
+
+    static size_t recordSize(const uchar *record)
+    {
+        return size_t(span(record, Size).end() - record);
+    }
+
+    static constexpr size_t MaxLengthBytes = 10; // a 64-bit length, 7 bits a byte
+
+    static uchar *putLength(uchar *out, size_t length)
+    {
+        for (; length >= 0x80; length >>= 7)
+            *out++ = uchar(length | 0x80);
+        *out++ = uchar(length);
+        return out;
+    }
+
+    static uchar *copy(uchar *out, const Span &s)
+    {
+        out = putLength(out, size_t(s.length));
+        std::memcpy(out, s.data, size_t(s.end() - s.data));
+        return out + (s.end() - s.data);
+    }
+
+    // Puts the first size bytes of m_scratch in the place of the item's record.
+    void place(qsizetype item, size_t size)
+    {
+        uchar *&record = m_records[size_t(item)];
+        if (record && record == m_last && m_last + m_lastSize == m_top) {
+            m_top = m_last;
+            m_used -= m_lastSize;
+        } else if (record) {
+            m_unused += recordSize(record);
+        }
+        record = allocate(size);
+        std::memcpy(record, m_scratch.data(), size);
+        m_last = record;
+        m_lastSize = size;
+        m_used += size;
+        if (m_unused > m_used && m_unused > BlockSize * 4)
+            pack();
+    }
+
+    uchar *allocate(size_t size)
+    {
+        if (size_t(m_end - m_top) < size) {
+            const size_t blockSize = std::max(BlockSize, size);
+            m_blocks.push_back(std::make_unique_for_overwrite<uchar[]>(blockSize));
+            m_top = m_blocks.back().get();
+            m_end = m_top + blockSize;
+        }
+        uchar *at = m_top;
+        m_top += size;
+        return at;
+    }
+
+    // Copies the records in use into new blocks and drops the old ones.
+    void pack()
+    {
+        const std::vector<std::unique_ptr<uchar[]>> old = std::exchange(m_blocks, {});
+        m_top = m_end = m_last = nullptr;
+        m_used = m_unused = m_lastSize = 0;
+        for (uchar *&record : m_records) {
+            if (!record)
+                continue;
+            const size_t size = recordSize(record);
+            uchar *moved = allocate(size);
+            std::memcpy(moved, record, size);
+            record = moved;
+            m_used += size;
+        }
+    }
+
+    std::vector<uchar *> m_records;
+    std::vector<std::unique_ptr<uchar[]>> m_blocks;
+    std::vector<uchar> m_scratch;
+    uchar *m_top = nullptr;
+    uchar *m_end = nullptr;
+    uchar *m_last = nullptr;
+    size_t m_lastSize = 0;
+    size_t m_used = 0;
+    size_t m_unused = 0;
+};
+
 // ListItem
 
 QString ListItem::Text() const
 {
     if (!m_owner)
         fail(ObjectNotSet);
-    return m_owner->entry(m_index).text;
+    return m_owner->store(m_index).text(m_index, ItemStore::Name);
 }
 
 void ListItem::setText(const QString &text)
 {
     if (!m_owner)
         fail(ObjectNotSet);
-    m_owner->entry(m_index).text = text;
+    m_owner->store(m_index).setText(m_index, ItemStore::Name, text);
     m_owner->changed();
 }
 
@@ -87,7 +303,7 @@ QString ListItem::SubItems(int index) const
         fail(ObjectNotSet);
     if (index != 1)
         fail(InvalidPropertyValue);
-    return m_owner->entry(m_index).size;
+    return m_owner->store(m_index).text(m_index, ItemStore::Size);
 }
 
 void ListItem::setSubItems(int index, const QString &text)
@@ -96,7 +312,7 @@ void ListItem::setSubItems(int index, const QString &text)
         fail(ObjectNotSet);
     if (index != 1)
         fail(InvalidPropertyValue);
-    m_owner->entry(m_index).size = text;
+    m_owner->store(m_index).setText(m_index, ItemStore::Size, text);
     m_owner->changed();
 }
 
@@ -106,7 +322,7 @@ void ListItem::setIcon(int image)
         fail(ObjectNotSet);
     if (image < 0 || image > 1)
         fail(SubscriptOutOfRange);
-    m_owner->entry(m_index).icon = qint8(image);
+    m_owner->store(m_index).setIcon(m_index, ItemStore::LargeIcon, image == 1);
     m_owner->changed();
 }
 
@@ -116,7 +332,7 @@ void ListItem::setSmallIcon(int image)
         fail(ObjectNotSet);
     if (image < 0 || image > 1)
         fail(SubscriptOutOfRange);
-    m_owner->entry(m_index).smallIcon = qint8(image);
+    m_owner->store(m_index).setIcon(m_index, ItemStore::SmallIcon, image == 1);
     m_owner->changed();
 }
 
@@ -124,14 +340,17 @@ void ListItem::setSmallIcon(int image)
 
 ListItems::ListItems(QObject *parent)
     : QAbstractTableModel(parent)
+    , m_store(std::make_unique<ItemStore>())
 {
 }
 
-ListItems::Entry &ListItems::entry(qsizetype index)
+ListItems::~ListItems() = default;
+
+ItemStore &ListItems::store(qsizetype index)
 {
-    if (index < 0 || size_t(index) >= m_entries.size())
+    if (index < 0 || index >= m_store->count())
         fail(ObjectNotSet); // the item went with a Clear
-    return m_entries[size_t(index)];
+    return *m_store;
 }
 
 void ListItems::changed()
@@ -150,29 +369,51 @@ void ListItems::flush()
         return;
     m_dirty = false;
     beginResetModel();
-    m_order.resize(m_entries.size());
-    std::iota(m_order.begin(), m_order.end(), qsizetype(0));
-    std::stable_sort(m_order.begin(), m_order.end(), [this](qsizetype a, qsizetype b) {
-        return mapNameLess(m_entries[size_t(a)].text, m_entries[size_t(b)].text);
-    });
+    sortRows();
     endResetModel();
     emit refilled();
+}
+
+// Sorts by the items' keys, which decide nearly every comparison without
+// looking at the texts themselves; equal texts keep the order they came in.
+void ListItems::sortRows()
+{
+    struct Keyed
+    {
+        MapKey key;
+        quint32 item;
+    };
+    std::vector<Keyed> keyed(size_t(m_store->count()));
+    for (size_t i = 0; i < keyed.size(); ++i)
+        keyed[i] = {m_store->key(qsizetype(i)), quint32(i)};
+    std::sort(keyed.begin(), keyed.end(), [this](const Keyed &a, const Keyed &b) {
+        if (const int order = compareMapKeys(a.key, b.key))
+            return order < 0;
+        if (m_store->nameLess(a.item, b.item))
+            return true;
+        if (m_store->nameLess(b.item, a.item))
+            return false;
+        return a.item < b.item;
+    });
+    m_order.resize(keyed.size());
+    for (size_t row = 0; row < keyed.size(); ++row)
+        m_order[row] = keyed[row].item;
 }
 
 void ListItems::Clear()
 {
     beginResetModel();
-    m_entries.clear();
-    m_order.clear();
+    m_store = std::make_unique<ItemStore>();
+    std::vector<quint32>().swap(m_order);
     m_dirty = false;
     endResetModel();
 }
 
 ListItem ListItems::Add()
 {
-    m_entries.emplace_back();
+    m_store->add();
     changed();
-    return ListItem(this, qsizetype(m_entries.size() - 1));
+    return ListItem(this, m_store->count() - 1);
 }
 
 qsizetype ListItems::Count()
@@ -216,17 +457,17 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || size_t(index.row()) >= m_order.size())
         return {};
-    const Entry &e = m_entries[m_order[size_t(index.row())]];
+    const qsizetype item = m_order[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return index.column() == 0 ? e.text : e.size;
+        return m_store->text(item, index.column() == 0 ? ItemStore::Name : ItemStore::Size);
     case Qt::DecorationRole:
         if (index.column() != 0)
             return {};
         if (m_largeIcons)
-            return e.icon ? m_largeIcon : QIcon();
-        return e.smallIcon ? m_smallIcon : QIcon();
+            return m_store->icon(item, ItemStore::LargeIcon) ? m_largeIcon : QIcon();
+        return m_store->icon(item, ItemStore::SmallIcon) ? m_smallIcon : QIcon();
     case Qt::TextAlignmentRole:
         if (index.column() == 1)
             return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -259,7 +500,7 @@ bool ListItems::setData(const QModelIndex &index, const QVariant &value, int rol
 {
     if (role != Qt::EditRole || !index.isValid() || index.column() != 0)
         return false;
-    m_entries[m_order[size_t(index.row())]].text = value.toString();
+    m_store->setText(m_order[size_t(index.row())], ItemStore::Name, value.toString());
     emit dataChanged(index, index);
     return true;
 }

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QAbstractItemView;
@@ -41,6 +42,9 @@ private:
     qsizetype m_index = 0;
 };
 
+// The texts and icons of the items, packed (ListView.cpp).
+class ItemStore;
+
 // The items of the map list and the model that both views show. Items are kept
 // in the order of their text; the order is brought up to date once per burst of
 // changes (deferred to the event loop, or at once when the program reads the
@@ -50,6 +54,7 @@ class ListItems : public QAbstractTableModel
     Q_OBJECT
 public:
     explicit ListItems(QObject *parent = nullptr);
+    ~ListItems() override;
 
     void Clear();
     ListItem Add();
@@ -78,18 +83,12 @@ signals:
 
 private:
     friend class ListItem;
-    struct Entry
-    {
-        QString text;
-        QString size;
-        qint8 icon = 0;
-        qint8 smallIcon = 0;
-    };
-    Entry &entry(qsizetype index);
+    ItemStore &store(qsizetype index);
     void changed();
+    void sortRows();
 
-    std::vector<Entry> m_entries;
-    std::vector<qsizetype> m_order; // display row -> entry
+    std::unique_ptr<ItemStore> m_store;
+    std::vector<quint32> m_order; // display row -> item
     bool m_dirty = false;
     bool m_flushPending = false;
     bool m_largeIcons = false;

@@ -1,30 +1,40 @@
 #include "platform/MapOrder.h"
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
 
+// The character at i of a QStringView or a QLatin1String.
+template <typename Name>
+QChar at(Name name, qsizetype i)
+{
+    return QChar(name[i]);
+}
+
 // Compares two runs of digits by value; longer runs of leading zeros sort first
 // only when the values are equal (handled by the caller's tie-break).
-int compareNumbers(QStringView a, qsizetype &i, QStringView b, qsizetype &j)
+template <typename Name>
+int compareNumbers(Name a, qsizetype &i, Name b, qsizetype &j)
 {
-    while (i < a.size() && a[i] == u'0')
+    while (i < a.size() && at(a, i) == u'0')
         ++i;
-    while (j < b.size() && b[j] == u'0')
+    while (j < b.size() && at(b, j) == u'0')
         ++j;
     const qsizetype startA = i;
     const qsizetype startB = j;
-    while (i < a.size() && a[i].isDigit())
+    while (i < a.size() && at(a, i).isDigit())
         ++i;
-    while (j < b.size() && b[j].isDigit())
+    while (j < b.size() && at(b, j).isDigit())
         ++j;
     const qsizetype lengthA = i - startA;
     const qsizetype lengthB = j - startB;
     if (lengthA != lengthB)
         return lengthA < lengthB ? -1 : 1;
     for (qsizetype k = 0; k < lengthA; ++k) {
-        const char16_t ca = a[startA + k].unicode();
-        const char16_t cb = b[startB + k].unicode();
+        const char16_t ca = at(a, startA + k).unicode();
+        const char16_t cb = at(b, startB + k).unicode();
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
@@ -39,20 +49,22 @@ char16_t foldCase(QChar c)
     return c.toCaseFolded().unicode();
 }
 
-} // namespace
-
-bool mapNameLess(QStringView a, QStringView b) noexcept
+template <typename Name>
+bool naturalLess(Name a, Name b) noexcept
 {
     qsizetype i = 0;
     qsizetype j = 0;
     while (i < a.size() && j < b.size()) {
-        if (a[i].isDigit() && b[j].isDigit()) {
+        if (at(a, i).isDigit() && at(b, j).isDigit()) {
             if (const int order = compareNumbers(a, i, b, j))
                 return order < 0;
             continue;
         }
-        const char16_t ca = foldCase(a[i]);
-        const char16_t cb = foldCase(b[j]);
+        // A digit meets a character that is none: any digit sorts as '0' does,
+        // so that digits of every script stand where ASCII ones do and the
+        // order has no cycles (A10 < A_ < A\u0661 < A10 it would have otherwise).
+        const char16_t ca = at(a, i).isDigit() ? u'0' : foldCase(at(a, i));
+        const char16_t cb = at(b, j).isDigit() ? u'0' : foldCase(at(b, j));
         if (ca != cb)
             return ca < cb;
         ++i;
@@ -61,6 +73,104 @@ bool mapNameLess(QStringView a, QStringView b) noexcept
     if ((a.size() - i) != (b.size() - j))
         return (a.size() - i) < (b.size() - j);
     return a < b;
+}
+
+} // namespace
+
+bool mapNameLess(QStringView a, QStringView b) noexcept
+{
+    return naturalLess(a, b);
+}
+
+bool mapNameLess(QLatin1String a, QLatin1String b) noexcept
+{
+    return naturalLess(a, b);
+}
+
+namespace {
+
+constexpr int KeyBytes = 15;
+constexpr char16_t DigitRun = u'0'; // digits sort among the other characters as '0' to '9' do
+
+template <typename Name>
+MapKey encode(Name name) noexcept
+{
+    uchar bytes[KeyBytes] = {};
+    int filled = 0;
+    int exact = KeyBytes;
+    const auto put = [&](uint byte) {
+        if (filled < KeyBytes)
+            bytes[filled++] = uchar(byte);
+    };
+    const qsizetype size = name.size();
+    for (qsizetype i = 0; i < size && filled < KeyBytes;) {
+        const char16_t c = name[i].unicode();
+        if (c == 0 || c >= 0x80) {
+            exact = filled;
+            break;
+        }
+        if (c < u'0' || c > u'9') {
+            put((c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c);
+            ++i;
+            continue;
+        }
+        qsizetype start = i;
+        while (start < size && name[start].unicode() == u'0')
+            ++start;
+        qsizetype end = start;
+        while (end < size && name[end].unicode() >= u'0' && name[end].unicode() <= u'9')
+            ++end;
+        // A run that goes on beyond ASCII (another script's digits) or past 255
+        // digits is for mapNameLess to weigh.
+        if ((end < size && name[end].unicode() >= 0x80) || end - start > 255) {
+            exact = filled;
+            break;
+        }
+        put(DigitRun);
+        put(uint(end - start));
+        for (qsizetype k = start; k < end; ++k)
+            put(name[k].unicode());
+        i = end;
+    }
+    MapKey key;
+    for (int k = 0; k < 8; ++k)
+        key.high = (key.high << 8) | bytes[k];
+    for (int k = 8; k < KeyBytes; ++k)
+        key.low = (key.low << 8) | bytes[k];
+    key.low = (key.low << 8) | uint(exact);
+    return key;
+}
+
+// The first bytes of a key's 15, the rest cleared.
+quint64 keep(quint64 word, int bytes)
+{
+    return bytes >= 8 ? word : bytes <= 0 ? 0 : word & ~(~quint64(0) >> (8 * bytes));
+}
+
+} // namespace
+
+MapKey mapKey(QStringView name) noexcept
+{
+    return encode(name);
+}
+
+MapKey mapKey(QLatin1String name) noexcept
+{
+    return encode(name);
+}
+
+int compareMapKeys(const MapKey &a, const MapKey &b) noexcept
+{
+    const int exact = std::min(a.exactBytes(), b.exactBytes());
+    const quint64 highA = keep(a.high, exact);
+    const quint64 highB = keep(b.high, exact);
+    if (highA != highB)
+        return highA < highB ? -1 : 1;
+    const quint64 lowA = keep(a.low, exact - 8) >> 8;
+    const quint64 lowB = keep(b.low, exact - 8) >> 8;
+    if (lowA != lowB)
+        return lowA < lowB ? -1 : 1;
+    return 0;
 }
 
 } // namespace platform

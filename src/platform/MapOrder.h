@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLatin1String>
 #include <QStringView>
 
 namespace platform {
@@ -8,5 +9,26 @@ namespace platform {
 // digits compared by their value, so E1L2 comes before E1L10. Ties fall back
 // to the exact text, so the order is total and stable across scans.
 bool mapNameLess(QStringView a, QStringView b) noexcept;
+bool mapNameLess(QLatin1String a, QLatin1String b) noexcept;
+
+// The start of a name in an encoding whose byte order is mapNameLess's order:
+// ASCII letters folded to lower case, each run of digits as a marker, the count
+// of its digits without leading zeros and those digits, zero bytes past the end.
+// Encoding stops at the 15th byte or at a character it does not cover (beyond
+// ASCII); exactBytes tells how many bytes hold. Sorting a million names by these
+// keys needs mapNameLess only where two keys cannot tell the names apart.
+struct MapKey
+{
+    quint64 high = 0; // bytes 0 to 7, the first in the highest byte
+    quint64 low = 0;  // bytes 8 to 14, then exactBytes in the lowest byte
+    int exactBytes() const { return int(low & 0xff); }
+};
+
+MapKey mapKey(QStringView name) noexcept;
+MapKey mapKey(QLatin1String name) noexcept;
+
+// Negative or positive when the keys order their names as mapNameLess does, 0
+// when they cannot tell.
+int compareMapKeys(const MapKey &a, const MapKey &b) noexcept;
 
 } // namespace platform

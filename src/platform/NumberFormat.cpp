@@ -1,27 +1,50 @@
 #include "platform/NumberFormat.h"
 
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+
 namespace platform {
 
-QString formatGrouped(qint64 value, const QLocale &locale)
+namespace {
+
+QString grouped(qint64 value, QStringView separator)
 {
     if (value == 0)
         return {};
-    const quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
-    const QString digits = QString::number(magnitude);
-    const QString separator = locale.groupSeparator();
-    QString text;
-    text.reserve(digits.size() + (digits.size() / 3) * separator.size() + 1);
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    char16_t digits[20]; // the lowest first
+    int count = 0;
+    for (; magnitude; magnitude /= 10)
+        digits[count++] = char16_t(u'0' + magnitude % 10);
+    QString text((value < 0) + count + (count - 1) / 3 * separator.size(), Qt::Uninitialized);
+    QChar *out = text.data();
     if (value < 0)
-        text += u'-';
-    qsizetype group = digits.size() % 3;
-    if (group == 0)
-        group = 3;
-    text += QStringView(digits).left(group);
-    for (qsizetype i = group; i < digits.size(); i += 3) {
-        text += separator;
-        text += QStringView(digits).mid(i, 3);
+        *out++ = u'-';
+    for (int i = count - 1; i >= 0; --i) {
+        *out++ = digits[i];
+        if (i > 0 && i % 3 == 0)
+            out = std::copy(separator.begin(), separator.end(), out);
     }
     return text;
+}
+
+} // namespace
+
+QString formatGrouped(qint64 value, const QLocale &locale)
+{
+    return grouped(value, locale.groupSeparator());
+}
+
+QString formatGrouped(qint64 value)
+{
+    static quint64 readForScan = ~quint64(0);
+    static QString separator;
+    if (readForScan != scanNumber()) {
+        readForScan = scanNumber();
+        separator = QLocale::system().groupSeparator();
+    }
+    return grouped(value, separator);
 }
 
 } // namespace platform
