@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 # SANITIZE=1: the same targets in build-asan, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (LeakSanitizer too). CI runs both builds' tests.
+# UndefinedBehaviorSanitizer (LeakSanitizer too).
 ifneq ($(SANITIZE),)
 BUILD := build-asan
 override CMAKE_FLAGS += -DLEVRUN_SANITIZE=ON
@@ -26,11 +26,6 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
-ifneq ($(CI),)
-ifeq ($(SANITIZE),)
-	$(MAKE) test SANITIZE=1
-endif
-endif
 
 clean:
 	rm -rf $(BUILD)
