@@ -1,11 +1,17 @@
 #include "TestSupport.h"
 
 #include "platform/AppInfo.h"
+#include "platform/ListView.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QRegularExpression>
+#include <QTest>
+
+#include <sys/stat.h>
 
 namespace testsupport {
 
@@ -27,9 +33,12 @@ QStringList logLines(const QString &dir)
     return lines;
 }
 
-void clearLog()
+QStringList logged(const QString &dir)
 {
-    QFile::remove(QStringLiteral("Levrun.VNL"));
+    QStringList found;
+    for (const QString &line : logLines(dir))
+        found << (linePattern.match(line).hasMatch() ? labelOf(line) + messageOf(line) : line);
+    return found;
 }
 
 QString labelOf(const QString &line)
@@ -42,10 +51,59 @@ QString messageOf(const QString &line)
     return linePattern.match(line).captured(2);
 }
 
+void clearLog()
+{
+    QFile::remove(QStringLiteral("Levrun.VNL"));
+}
+
 void setUpApplication()
 {
     QCoreApplication::setApplicationName(platform::appTitle());
     QCoreApplication::setOrganizationName(platform::appTitle());
+}
+
+QString scratch(const QString &relative)
+{
+    return QDir(qEnvironmentVariable("LEVRUN_TEST_SCRATCH")).filePath(relative);
+}
+
+void makeEntries(const QString &dir, const QStringList &entries)
+{
+    for (const QString &entry : entries) {
+        const QString name = entry.section(u'=', 0, 0);
+        const QString what = entry.section(u'=', 1);
+        const QString path = dir + u'/' + name;
+        QDir().mkpath(QFileInfo(path).path());
+        if (what == "/") {
+            QVERIFY(QDir().mkpath(path));
+        } else if (what == "|") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        } else if (what.startsWith("->")) {
+            QVERIFY(QFile::link(what.mid(2), path));
+        } else {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(what.toLongLong()));
+        }
+    }
+}
+
+platform::ListView *mapList(QWidget &window)
+{
+    return window.findChild<platform::ListView *>(QStringLiteral("lvwMaps"));
+}
+
+QLineEdit *folderBox(QWidget &window)
+{
+    return window.findChild<QLineEdit *>(QStringLiteral("txtDukePath"));
+}
+
+QStringList listed(QWidget &window)
+{
+    QStringList rows;
+    platform::ListItems &items = mapList(window)->ListItemsRef();
+    for (qsizetype row = 0; row < items.Count(); ++row)
+        rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
+    return rows;
 }
 
 } // namespace testsupport

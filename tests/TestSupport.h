@@ -1,7 +1,15 @@
 #pragma once
 
+#include "platform/ErrorCatalogue.h"
+
 #include <QString>
 #include <QStringList>
+
+class QLineEdit;
+class QWidget;
+namespace platform {
+class ListView;
+}
 
 // Shared helpers of the tests. Every test runs in its own scratch folder
 // (tests/run-isolated), so the error log is Levrun.VNL in the current directory.
@@ -10,6 +18,9 @@ namespace testsupport {
 // The lines of the error log in dir (the current directory when empty),
 // without their CR LF; empty when there is no log.
 QStringList logLines(const QString &dir = {});
+// The same lines after their date and time: ", Unit, Procedure, message"
+// (a line of another form stays whole, so that it fails any comparison).
+QStringList logged(const QString &dir = {});
 
 // Removes the error log of the current directory.
 void clearLog();
@@ -22,5 +33,34 @@ QString messageOf(const QString &line);
 
 // Sets the application's names the way main() does.
 void setUpApplication();
+
+// A path inside this test's scratch folder.
+QString scratch(const QString &relative = {});
+
+// Entries (and their folders) from short descriptions: "NAME=123" a file of
+// 123 bytes (sparse), "NAME=/" a folder, "NAME=->TARGET" a symbolic link,
+// "NAME=|" a named pipe.
+void makeEntries(const QString &dir, const QStringList &entries);
+
+// The main window's map list and folder box; the list as "name|size" rows, in order.
+platform::ListView *mapList(QWidget &window);
+QLineEdit *folderBox(QWidget &window);
+QStringList listed(QWidget &window);
+
+// The clips the windows asked PlayWaveRes for ("WAV3 1"; "WAV2" with flags left
+// out), in tests that link SoundRequests.cpp in place of the sound module.
+QStringList &soundRequests();
+
+// The failure number a statement raises, 0 when it runs through.
+template <typename Statement>
+int failureOf(Statement &&statement)
+{
+    try {
+        statement();
+    } catch (const platform::Failure &failure) {
+        return failure.number();
+    }
+    return 0;
+}
 
 } // namespace testsupport

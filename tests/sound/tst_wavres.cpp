@@ -1,12 +1,11 @@
 #include "TestSupport.h"
 #include "WAVRes.h"
-#include "platform/ErrorCatalogue.h"
 #include "platform/Resources.h"
 #include "platform/RiffWave.h"
 #include "platform/SoundOutput.h"
+#include "platform/SoundRequest.h"
 
-#include <QTest>
-#include <QtEndian>
+#include <QtTest>
 
 using namespace testsupport;
 
@@ -16,12 +15,6 @@ namespace {
 class FakeOutput : public platform::SoundOutput
 {
 public:
-    struct Request
-    {
-        QByteArray image;
-        int flags;
-    };
-
     bool playSound(QByteArrayView image, int flags) override
     {
         requests.append({image.toByteArray(), flags});
@@ -29,15 +22,48 @@ public:
     }
     void stop() override {}
 
-    QList<Request> requests;
+    QList<std::pair<QByteArray, int>> requests; // image, flags
 };
 
-QByteArray clipBytes(const QString &name)
+QByteArray clip(const QString &name)
 {
-    return platform::loadResource(QStringLiteral("WAVE"), name);
+    return platform::loadResource("WAVE", name);
 }
 
-const QString WavLabel = QStringLiteral(", WAVRes, PlayWaveRes, ");
+// A little-endian field of the given width.
+QByteArray le(quint32 value, int bytes)
+{
+    QByteArray field;
+    for (int i = 0; i < bytes; ++i)
+        field += char(value >> (8 * i));
+    return field;
+}
+
+// One chunk; an odd body gets its pad byte unless told otherwise.
+QByteArray chunk(const char *id, const QByteArray &body, bool pad = true)
+{
+    return id + le(quint32(body.size()), 4) + body + QByteArray(pad ? body.size() % 2 : 0, '\0');
+}
+
+QByteArray fmt(quint16 channels = 1, quint16 bits = 8, quint16 tag = 1)
+{
+    const quint16 align = quint16(channels * bits / 8);
+    return chunk("fmt ", le(tag, 2) + le(channels, 2) + le(8000, 4) + le(8000 * align, 4) +
+                             le(align, 2) + le(bits, 2));
+}
+
+QByteArray data(int samples, bool pad = true)
+{
+    return chunk("data", QByteArray(samples, char(200)), pad);
+}
+
+// A RIFF WAVE form around the chunks; lengthDelta falsifies its length field.
+QByteArray riff(const QByteArray &chunks, int lengthDelta = 0)
+{
+    return "RIFF" + le(quint32(4 + chunks.size() + lengthDelta), 4) + "WAVE" + chunks;
+}
+
+const QString NotFound = ", WAVRes, PlayWaveRes, Resource with this identifier not found";
 
 } // namespace
 
@@ -46,155 +72,167 @@ class tst_WAVRes : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanupTestCase() { platform::setSoundOutput(nullptr); }
+    void initTestCase()
+    {
+        setUpApplication();
+        platform::setSoundOutput(&m_output);
+    }
+    void init()
+    {
+        clearLog();
+        m_output.requests.clear();
+    }
 
     // First: it needs the program's state before any clip has been loaded.
-    void missingClipWithNothingLoadedIsSilent();
-    void effectiveFlags_data();
-    void effectiveFlags();
-    void missingClipReplaysThePreviousOne_data();
-    void missingClipReplaysThePreviousOne();
-    void clipsAreWaveResources_data();
-    void clipsAreWaveResources();
-    void clipNamesIgnoreLetterCase();
+    void missingClipWithNothingLoadedIsSilent()
+    {
+        PlayWaveRes("WAV9", 1);
+        QCOMPARE(logged(),
+                 QStringList({NotFound, ", WAVRes, PlayWaveRes, Subscript out of range"}));
+        QCOMPARE(m_output.requests.size(), 0);
+    }
+
+    // Each request follows one for WAV4.
+    void requests_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<std::optional<int>>("flags");
+        QTest::addColumn<QString>("played");
+        QTest::addColumn<int>("effective");
+        QTest::addColumn<QStringList>("logged");
+        const std::optional<int> leftOut;
+        QTest::newRow("left out: synchronous, silent on failure")
+            << "WAV3" << leftOut << "WAV3" << 6 << QStringList();
+        QTest::newRow("1: asynchronous")
+            << "WAV3" << std::optional(1) << "WAV3" << 5 << QStringList();
+        QTest::newRow("4 stays as it is")
+            << "WAV3" << std::optional(4) << "WAV3" << 4 << QStringList();
+        QTest::newRow("explicit 0 is not left out")
+            << "WAV3" << std::optional(0) << "WAV3" << 4 << QStringList();
+        QTest::newRow("name in lower case")
+            << "wav3" << std::optional(1) << "WAV3" << 5 << QStringList();
+        QTest::newRow("missing clip: the one before")
+            << "WAV7" << leftOut << "WAV4" << 6 << QStringList{NotFound};
+        QTest::newRow("a picture is no clip")
+            << "../pictures/levrun.png" << leftOut << "WAV4" << 6 << QStringList{NotFound};
+    }
+
+    void requests()
+    {
+        QFETCH(QString, name);
+        QFETCH(std::optional<int>, flags);
+        QFETCH(QString, played);
+        QFETCH(int, effective);
+        QFETCH(QStringList, logged);
+        PlayWaveRes("WAV4", 1);
+        PlayWaveRes(name, flags);
+        QCOMPARE(m_output.requests.size(), 2);
+        QCOMPARE(m_output.requests[1], std::pair(clip(played), effective));
+        QCOMPARE(testsupport::logged(), logged);
+    }
+
+    void clipsAreWaveResources_data()
+    {
+        QTest::addColumn<int>("sampleBytes");
+        QTest::newRow("WAV1") << 22277; // Refresh
+        QTest::newRow("WAV2") << 18357; // Exit
+        QTest::newRow("WAV3") << 9387;  // Play
+        QTest::newRow("WAV4") << 11356; // About
+        QTest::newRow("WAV5") << 29516; // the About box's OK
+        QTest::newRow("WAV6") << 12698; // start-up
+    }
+
+    void clipsAreWaveResources()
+    {
+        QFETCH(int, sampleBytes);
+        const QByteArray bytes = clip(QTest::currentDataTag());
+        const std::optional<platform::RiffWave> wave = platform::readRiffWave(bytes);
+        QVERIFY(wave);
+        // 8-bit mono PCM at 8000 samples a second, in a 16-byte "fmt " chunk (the
+        // samples start at 44), then "data" with the samples and their pad byte when odd.
+        QCOMPARE(wave->format.formatTag, 1);
+        QCOMPARE(wave->format.channels, 1);
+        QCOMPARE(wave->format.samplesPerSecond, 8000u);
+        QCOMPARE(wave->format.bitsPerSample, 8);
+        QCOMPARE(wave->dataOffset, 44);
+        QCOMPARE(wave->dataSize, sampleBytes);
+        QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 4),
+                 quint32(36 + sampleBytes + sampleBytes % 2));
+    }
+
+    void readsTheSamples_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<int>("offset"); // of the samples; -1: cannot be played
+        QTest::addColumn<int>("size");
+        QTest::newRow("odd data chunk with its pad byte") << riff(fmt() + data(5)) << 44 << 5;
+        QTest::newRow("odd data chunk ends the form, no pad byte")
+            << riff(fmt() + data(5, false)) << 44 << 5;
+        QTest::newRow("a chunk-like tail after the form is not read")
+            << riff(fmt() + data(6)) + data(100) << 44 << 6;
+        QTest::newRow("odd unknown chunk skipped with its pad byte")
+            << riff(chunk("LIST", "abc") + fmt() + data(4)) << 56 << 4;
+        QTest::newRow("16-bit stereo") << riff(fmt(2, 16) + data(8)) << 44 << 8;
+        QTest::newRow("not RIFF") << riff(fmt() + data(4)).replace(0, 4, "RIFX") << -1 << 0;
+        QTest::newRow("RIFF length past the bytes") << riff(fmt() + data(4), 1) << -1 << 0;
+        QTest::newRow("chunk length past the form") << riff(fmt() + data(4), -1) << -1 << 0;
+        QTest::newRow("chunk length of 4 GiB")
+            << riff(fmt() + data(4)).replace(40, 4, le(0xffffffff, 4)) << -1 << 0;
+        QTest::newRow("no data chunk") << riff(fmt()) << -1 << 0;
+        QTest::newRow("IEEE float, not PCM") << riff(fmt(1, 32, 3) + data(4)) << -1 << 0;
+        QTest::newRow("odd chunk without its pad byte hides the data")
+            << riff(chunk("LIST", "abc", false) + fmt() + data(4)) << -1 << 0;
+    }
+
+    void readsTheSamples()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(int, offset);
+        QFETCH(int, size);
+        // In a buffer of its exact size, so that a sanitizer sees any stray read.
+        const std::unique_ptr<char[]> exact(new char[size_t(image.size())]);
+        std::copy(image.begin(), image.end(), exact.get());
+        const auto wave = platform::readRiffWave(QByteArrayView(exact.get(), image.size()));
+        QCOMPARE(wave.has_value(), offset >= 0);
+        if (wave) {
+            QCOMPARE(wave->dataOffset, offset);
+            QCOMPARE(wave->dataSize, size);
+            QCOMPARE(image.mid(offset, size), QByteArray(size, char(200)));
+            QCOMPARE(wave->format.bytesPerSecond, wave->format.blockAlign * 8000u);
+        }
+    }
+
+    void soundRequests_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<QString>("request"); // what is played, and whether the call waits
+        const QByteArray clip = riff(fmt() + data(10));
+        const QByteArray broken = clip.left(30);
+        QTest::newRow("clip, flags 5: plays on") << clip << 5 << "10 bytes, returns at once";
+        QTest::newRow("clip, flags 4: waits") << clip << 4 << "10 bytes, waits";
+        QTest::newRow("broken, flags 5: default sound") << broken << 5 << "default sound";
+        QTest::newRow("broken, flags 6: silence") << broken << 6 << "silence";
+    }
+
+    void soundRequests()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(int, flags);
+        QFETCH(QString, request);
+        const platform::SoundRequest decided = platform::soundRequest(image, flags);
+        const QString clip = QString("%1 bytes, %2")
+                                 .arg(decided.clip.dataSize)
+                                 .arg(decided.synchronous ? "waits" : "returns at once");
+        QCOMPARE(decided.action == platform::SoundRequest::PlayClip           ? clip
+                 : decided.action == platform::SoundRequest::PlayDefaultSound ? "default sound"
+                                                                              : "silence",
+                 request);
+    }
 
 private:
     FakeOutput m_output;
 };
-
-void tst_WAVRes::initTestCase()
-{
-    setUpApplication();
-    platform::setSoundOutput(&m_output);
-}
-
-void tst_WAVRes::init()
-{
-    clearLog();
-    m_output.requests.clear();
-}
-
-void tst_WAVRes::missingClipWithNothingLoadedIsSilent()
-{
-    PlayWaveRes(QStringLiteral("WAV9"), 1);
-    const QStringList lines = logLines();
-    QCOMPARE(lines.size(), 2);
-    QCOMPARE(labelOf(lines[0]), WavLabel);
-    QCOMPARE(messageOf(lines[0]), platform::errorMessage(platform::ResourceNotFound));
-    QCOMPARE(labelOf(lines[1]), WavLabel);
-    QCOMPARE(messageOf(lines[1]), QStringLiteral("Subscript out of range"));
-    QCOMPARE(m_output.requests.size(), 0);
-}
-
-void tst_WAVRes::effectiveFlags_data()
-{
-    QTest::addColumn<bool>("given");
-    QTest::addColumn<int>("flags");
-    QTest::addColumn<int>("effective");
-    QTest::newRow("left out: synchronous, silent on failure") << false << 0 << 6;
-    QTest::newRow("1: asynchronous") << true << 1 << 5;
-    QTest::newRow("4 stays as it is") << true << 4 << 4;
-    QTest::newRow("explicit 0 is not left out") << true << 0 << 4;
-    QTest::newRow("2 gains only the memory bit") << true << 2 << 6;
-    QTest::newRow("5 stays as it is") << true << 5 << 5;
-    QTest::newRow("other bits are kept") << true << 0x2001 << 0x2005;
-}
-
-void tst_WAVRes::effectiveFlags()
-{
-    QFETCH(bool, given);
-    QFETCH(int, flags);
-    QFETCH(int, effective);
-    if (given)
-        PlayWaveRes(QStringLiteral("WAV3"), flags);
-    else
-        PlayWaveRes(QStringLiteral("WAV3"));
-    QCOMPARE(m_output.requests.size(), 1);
-    QCOMPARE(m_output.requests[0].flags, effective);
-    QCOMPARE(m_output.requests[0].image, clipBytes(QStringLiteral("WAV3")));
-    QCOMPARE(logLines(), QStringList());
-}
-
-void tst_WAVRes::missingClipReplaysThePreviousOne_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("WAV7") << "WAV7";
-    QTest::newRow("empty name") << "";
-    QTest::newRow("file name of a clip") << "WAV1.wav";
-    QTest::newRow("path to a picture") << "../pictures/levrun.png";
-    QTest::newRow("the folder of the clips") << "/";
-}
-
-void tst_WAVRes::missingClipReplaysThePreviousOne()
-{
-    QFETCH(QString, name);
-    PlayWaveRes(QStringLiteral("WAV4"), 1);
-    PlayWaveRes(name);
-    const QStringList lines = logLines();
-    QCOMPARE(lines.size(), 1);
-    QCOMPARE(labelOf(lines[0]), WavLabel);
-    QCOMPARE(messageOf(lines[0]), platform::errorMessage(platform::ResourceNotFound));
-    // The clip loaded before, with this call's flags.
-    QCOMPARE(m_output.requests.size(), 2);
-    QCOMPARE(m_output.requests[1].image, clipBytes(QStringLiteral("WAV4")));
-    QCOMPARE(m_output.requests[1].flags, 6);
-}
-
-void tst_WAVRes::clipsAreWaveResources_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("resourceSize");
-    QTest::addColumn<int>("riffLength");
-    QTest::addColumn<int>("sampleBytes");
-    QTest::newRow("WAV1 Refresh") << "WAV1" << 22324 << 22314 << 22277;
-    QTest::newRow("WAV2 Exit") << "WAV2" << 18404 << 18394 << 18357;
-    QTest::newRow("WAV3 Play") << "WAV3" << 9432 << 9424 << 9387;
-    QTest::newRow("WAV4 About") << "WAV4" << 11400 << 11392 << 11356;
-    QTest::newRow("WAV5 About box OK") << "WAV5" << 29560 << 29552 << 29516;
-    QTest::newRow("WAV6 start-up") << "WAV6" << 12744 << 12734 << 12698;
-}
-
-void tst_WAVRes::clipsAreWaveResources()
-{
-    QFETCH(QString, name);
-    QFETCH(int, resourceSize);
-    QFETCH(int, riffLength);
-    QFETCH(int, sampleBytes);
-    const QByteArray bytes = clipBytes(name);
-    QCOMPARE(bytes.size(), resourceSize);
-    QVERIFY(bytes.startsWith("RIFF"));
-    QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + 4), quint32(riffLength));
-
-    const std::optional<platform::RiffWave> wave = platform::readRiffWave(bytes);
-    QVERIFY(wave);
-    QCOMPARE(wave->format.formatTag, 1);
-    QCOMPARE(wave->format.channels, 1);
-    QCOMPARE(wave->format.samplesPerSecond, 8000u);
-    QCOMPARE(wave->format.bytesPerSecond, 8000u);
-    QCOMPARE(wave->format.blockAlign, 1);
-    QCOMPARE(wave->format.bitsPerSample, 8);
-    // "fmt " of 16 bytes, then "data", then its pad byte when odd.
-    QCOMPARE(bytes.mid(12, 8), QByteArray("fmt \x10\0\0\0", 8));
-    QCOMPARE(bytes.mid(36, 4), QByteArray("data"));
-    QCOMPARE(wave->dataOffset, 44);
-    QCOMPARE(wave->dataSize, sampleBytes);
-    QCOMPARE(8 + riffLength, 44 + sampleBytes + sampleBytes % 2);
-
-    PlayWaveRes(name, 1);
-    QCOMPARE(m_output.requests.size(), 1);
-    QCOMPARE(m_output.requests[0].image, bytes);
-    QCOMPARE(logLines(), QStringList());
-}
-
-void tst_WAVRes::clipNamesIgnoreLetterCase()
-{
-    PlayWaveRes(QStringLiteral("wav3"), 1);
-    QCOMPARE(logLines(), QStringList());
-    QCOMPARE(m_output.requests.size(), 1);
-    QCOMPARE(m_output.requests[0].image, clipBytes(QStringLiteral("WAV3")));
-}
 
 QTEST_MAIN(tst_WAVRes)
 #include "tst_wavres.moc"
