@@ -53,24 +53,9 @@ namespace {
 
 const char Canary[] = "canary"; // what every injection below tries to make
 
-QString scratch()
-{
-    return qEnvironmentVariable("LEVRUN_TEST_SCRATCH");
-}
-
 QString canonical(const QString &path)
 {
     return QFileInfo(path).canonicalFilePath();
-}
-
-// Label and message of each log line: ", Main, LoadMaps, Path not found".
-QStringList logged(const QString &dir = {})
-{
-    QStringList lines;
-    for (const QString &line : logLines(dir))
-        lines << (labelOf(line).isEmpty() ? QStringLiteral("not a log line: ") + line
-                                          : labelOf(line) + messageOf(line));
-    return lines;
 }
 
 QStringList canaries()
