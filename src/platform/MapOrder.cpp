@@ -1,7 +1,5 @@
 #include "platform/MapOrder.h"
 
-#include <algorithm>
-
 namespace platform {
 
 namespace {
@@ -141,12 +139,6 @@ MapKey encode(Name name) noexcept
     return key;
 }
 
-// The first bytes of a key's 15, the rest cleared.
-quint64 keep(quint64 word, int bytes)
-{
-    return bytes >= 8 ? word : bytes <= 0 ? 0 : word & ~(~quint64(0) >> (8 * bytes));
-}
-
 } // namespace
 
 MapKey mapKey(QStringView name) noexcept
@@ -157,20 +149,6 @@ MapKey mapKey(QStringView name) noexcept
 MapKey mapKey(QLatin1String name) noexcept
 {
     return encode(name);
-}
-
-int compareMapKeys(const MapKey &a, const MapKey &b) noexcept
-{
-    const int exact = std::min(a.exactBytes(), b.exactBytes());
-    const quint64 highA = keep(a.high, exact);
-    const quint64 highB = keep(b.high, exact);
-    if (highA != highB)
-        return highA < highB ? -1 : 1;
-    const quint64 lowA = keep(a.low, exact - 8) >> 8;
-    const quint64 lowB = keep(b.low, exact - 8) >> 8;
-    if (lowA != lowB)
-        return lowA < lowB ? -1 : 1;
-    return 0;
 }
 
 } // namespace platform
