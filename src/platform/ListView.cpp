@@ -18,6 +18,10 @@
 #include <functional>
 #include <numeric>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace platform {
 
 namespace {
@@ -401,11 +405,19 @@ void ListItems::sortRows()
 
 void ListItems::Clear()
 {
+    const bool large = m_store->count() > 10000;
     beginResetModel();
     m_store = std::make_unique<ItemStore>();
     std::vector<quint32>().swap(m_order);
     m_dirty = false;
     endResetModel();
+#ifdef __GLIBC__
+    // The items and the views' layouts of a large list leave the heap in pieces
+    // that malloc keeps; hand them back, so that refilling the list does not
+    // need more memory each time.
+    if (large)
+        malloc_trim(0);
+#endif
 }
 
 ListItem ListItems::Add()
