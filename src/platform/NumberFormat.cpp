@@ -13,19 +13,21 @@ QString grouped(qint64 value, QStringView separator)
     if (value == 0)
         return {};
     quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
-    char16_t digits[20]; // the lowest first
-    int count = 0;
-    for (; magnitude; magnitude /= 10)
-        digits[count++] = char16_t(u'0' + magnitude % 10);
-    QString text((value < 0) + count + (count - 1) / 3 * separator.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    if (value < 0)
-        *out++ = u'-';
-    for (int i = count - 1; i >= 0; --i) {
-        *out++ = digits[i];
-        if (i > 0 && i % 3 == 0)
-            out = std::copy(separator.begin(), separator.end(), out);
+    int digits = 1;
+    for (quint64 rest = magnitude / 10; rest; rest /= 10)
+        ++digits;
+    QString text((value < 0) + digits + (digits - 1) / 3 * separator.size(), Qt::Uninitialized);
+    QChar *out = text.data() + text.size(); // filled from the right
+    for (int written = 0; magnitude; magnitude /= 10) {
+        if (written > 0 && written % 3 == 0) {
+            out -= separator.size();
+            std::copy(separator.begin(), separator.end(), out);
+        }
+        *--out = QChar(char16_t(u'0' + magnitude % 10));
+        ++written;
     }
+    if (value < 0)
+        *--out = u'-';
     return text;
 }
 
