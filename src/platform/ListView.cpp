@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -101,27 +102,33 @@ public:
     {
         const uchar *old = m_records[size_t(item)];
         const Span kept = span(old, field == Name ? Size : Name);
-        const bool wide =
-            !std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
-        const size_t bytes = size_t(text.size()) * (wide ? 2 : 1);
-        const size_t most = 1 + 2 * MaxLengthBytes + bytes + size_t(kept.end() - kept.data);
+        const size_t most =
+            1 + 2 * MaxLengthBytes + size_t(text.size()) * 2 + size_t(kept.end() - kept.data);
         if (m_scratch.size() < most)
             m_scratch.resize(most);
-        uchar *out = m_scratch.data();
-        const uchar wideFlag = field == Name ? WideName : WideSize;
-        *out++ = uchar(((old ? old[0] : 0) & ~wideFlag) | (wide ? wideFlag : 0));
+        uchar *out = m_scratch.data() + 1;
         if (field == Size)
             out = copy(out, kept);
         out = putLength(out, size_t(text.size()));
+        // One byte a character, until one does not fit.
+        bool wide = false;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].unicode() >= 0x100) {
+                wide = true;
+                break;
+            }
+            out[i] = uchar(text[i].unicode());
+        }
         if (wide) {
-            std::memcpy(out, text.data(), bytes);
-            out += bytes;
+            std::memcpy(out, text.data(), size_t(text.size()) * 2);
+            out += text.size() * 2;
         } else {
-            for (QChar c : text)
-                *out++ = uchar(c.unicode());
+            out += text.size();
         }
         if (field == Name)
             out = copy(out, kept);
+        const uchar wideFlag = field == Name ? WideName : WideSize;
+        m_scratch[0] = uchar(((old ? old[0] : 0) & ~wideFlag) | (wide ? wideFlag : 0));
         place(item, size_t(out - m_scratch.data()));
     }
 
@@ -681,8 +688,22 @@ void ListView::selectFirstIfNone()
     QItemSelectionModel *selection = m_listView->selectionModel();
     if (m_items->rowCount() == 0 || selection->hasSelection())
         return;
+    // A report view out of sight lays out every row as soon as the current item
+    // changes, for the focus mark it draws across its columns. That waits until
+    // the view on screen has painted; it is done then all the same, so that a
+    // switch to the report shows the next frame at once.
+    const bool reportHidden = currentView() != m_reportView;
+    if (reportHidden)
+        m_reportView->setAllColumnsShowFocus(false);
     selection->setCurrentIndex(m_items->index(0, 0),
                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (!reportHidden)
+        return;
+    m_reportView->setAllColumnsShowFocus(true);
+    QTimer::singleShot(0, m_reportView, [this] {
+        if (m_items->rowCount() > 0)
+            m_reportView->visualRect(m_items->index(0, 0));
+    });
 }
 
 } // namespace platform
