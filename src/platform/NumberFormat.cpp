@@ -2,6 +2,8 @@
 
 #include "platform/FileSystem.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace platform {
@@ -13,22 +15,24 @@ QString grouped(qint64 value, QStringView separator)
     if (value == 0)
         return {};
     quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
-    int digits = 1;
-    for (quint64 rest = magnitude / 10; rest; rest /= 10)
-        ++digits;
-    QString text((value < 0) + digits + (digits - 1) / 3 * separator.size(), Qt::Uninitialized);
-    QChar *out = text.data() + text.size(); // filled from the right
-    for (int written = 0; magnitude; magnitude /= 10) {
-        if (written > 0 && written % 3 == 0) {
+    // Written from the right: up to 20 digits and a separator between groups.
+    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * separator.size());
+    QChar *const end = buffer.data() + buffer.size();
+    QChar *out = end;
+    for (int inGroup = 0;; ++inGroup) {
+        if (inGroup == 3) {
             out -= separator.size();
             std::copy(separator.begin(), separator.end(), out);
+            inGroup = 0;
         }
         *--out = QChar(char16_t(u'0' + magnitude % 10));
-        ++written;
+        magnitude /= 10;
+        if (!magnitude)
+            break;
     }
     if (value < 0)
         *--out = u'-';
-    return text;
+    return QString(out, end - out);
 }
 
 } // namespace
