@@ -100,35 +100,45 @@ public:
 
     void setText(qsizetype item, Field field, QStringView text)
     {
-        const uchar *old = m_records[size_t(item)];
-        const Span kept = span(old, field == Name ? Size : Name);
-        const size_t most =
-            1 + 2 * MaxLengthBytes + size_t(text.size()) * 2 + size_t(kept.end() - kept.data);
-        if (m_scratch.size() < most)
-            m_scratch.resize(most);
+        uchar *&record = m_records[size_t(item)];
+        const size_t most = MaxLengthBytes + size_t(text.size()) * 2;
+        bool wide = false;
+        // The two changes a scan makes are written where they belong: the name
+        // of a new item at the top of the block, the size text of the newest
+        // item after its name.
+        if (field == Name && !record && size_t(m_end - m_top) >= 1 + most + 1) {
+            uchar *out = putText(m_top + 1, text, wide);
+            *out++ = 0; // no size text yet
+            m_top[0] = wide ? WideName : 0;
+            record = m_last = m_top;
+            m_lastSize = size_t(out - m_top);
+            m_used += m_lastSize;
+            m_top = out;
+            return;
+        }
+        if (field == Size && record && record == m_last && m_last + m_lastSize == m_top) {
+            uchar *const sizeAt = record + (span(record, Name).end() - record);
+            if (size_t(m_end - sizeAt) >= most) {
+                uchar *out = putText(sizeAt, text, wide);
+                record[0] = uchar((record[0] & ~WideSize) | (wide ? WideSize : 0));
+                m_used = m_used - m_lastSize + size_t(out - record);
+                m_lastSize = size_t(out - record);
+                m_top = out;
+                return;
+            }
+        }
+        const Span kept = span(record, field == Name ? Size : Name);
+        const size_t size = 1 + MaxLengthBytes + most + size_t(kept.end() - kept.data);
+        if (m_scratch.size() < size)
+            m_scratch.resize(size);
         uchar *out = m_scratch.data() + 1;
         if (field == Size)
             out = copy(out, kept);
-        out = putLength(out, size_t(text.size()));
-        // One byte a character, until one does not fit.
-        bool wide = false;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i].unicode() >= 0x100) {
-                wide = true;
-                break;
-            }
-            out[i] = uchar(text[i].unicode());
-        }
-        if (wide) {
-            std::memcpy(out, text.data(), size_t(text.size()) * 2);
-            out += text.size() * 2;
-        } else {
-            out += text.size();
-        }
+        out = putText(out, text, wide);
         if (field == Name)
             out = copy(out, kept);
         const uchar wideFlag = field == Name ? WideName : WideSize;
-        m_scratch[0] = uchar(((old ? old[0] : 0) & ~wideFlag) | (wide ? wideFlag : 0));
+        m_scratch[0] = uchar(((record ? record[0] : 0) & ~wideFlag) | (wide ? wideFlag : 0));
         place(item, size_t(out - m_scratch.data()));
     }
 
@@ -221,6 +231,24 @@ private:
             *out++ = uchar(length | 0x80);
         *out++ = uchar(length);
         return out;
+    }
+
+    // Writes the length and the characters, one byte each when they all fit.
+    static uchar *putText(uchar *out, QStringView text, bool &wide)
+    {
+        out = putLength(out, size_t(text.size()));
+        wide = false;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].unicode() >= 0x100) {
+                wide = true;
+                break;
+            }
+            out[i] = uchar(text[i].unicode());
+        }
+        if (!wide)
+            return out + text.size();
+        std::memcpy(out, text.data(), size_t(text.size()) * 2);
+        return out + text.size() * 2;
     }
 
     static uchar *copy(uchar *out, const Span &s)
