@@ -65,5 +65,5 @@ BENCH_BUILD ?= build-bench
 bench: deps
 	@[ -f $(BENCH_BUILD)/build.ninja ] || cmake -S . -B $(BENCH_BUILD) -G Ninja \
 		-DCMAKE_BUILD_TYPE=Release -DLEVRUN_BENCH=ON -DBUILD_TESTING=OFF $(CMAKE_FLAGS)
-	cmake --build $(BENCH_BUILD) --target levbench levbench-start-levrun levbench-start-minimal levbench-start-text levbench-start-multimedia
+	cmake --build $(BENCH_BUILD) --target levbench-all
 	bench/run-bench $(BENCH_BUILD) $(BENCH_REPEATS)

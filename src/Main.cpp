@@ -21,6 +21,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QStringBuilder>
 #include <QStyle>
 
 using errlog::Guard;
@@ -204,8 +205,8 @@ void frmMain::LoadMaps()
         guard.attempt([&] { item = m_ui->lvwMaps->ListItemsRef().Add(); });
         guard.attempt([&] { item.setText(name); });
         guard.attempt([&] {
-            item.setSubItems(1, platform::formatGrouped(
-                                    platform::fileLength(m_ui->txtDukePath->text() + u'/' + name)));
+            item.setSubItems(1, platform::formatGrouped(platform::fileLength(
+                                    QString(m_ui->txtDukePath->text() % u'/' % name))));
         });
         guard.attempt([&] { item.setIcon(1); });
         guard.attempt([&] { item.setSmallIcon(1); });

@@ -49,6 +49,29 @@ bool matches(const QByteArray &pattern, const char *name)
     return *p == '\0';
 }
 
+// The literal after a pattern's leading "*" when that is its only wildcard, as
+// in "*.MAP": a name matches it when it ends with the literal, letter case
+// aside. Empty for any other pattern.
+QByteArray suffixOf(const QByteArray &pattern)
+{
+    if (pattern.size() < 2 || pattern[0] != '*' || pattern.indexOf('*', 1) >= 0 ||
+        pattern.contains('?'))
+        return {};
+    return pattern.mid(1);
+}
+
+bool endsWith(const char *name, size_t length, const QByteArray &suffix)
+{
+    if (length < size_t(suffix.size()))
+        return false;
+    const char *tail = name + length - size_t(suffix.size());
+    for (qsizetype i = 0; i < suffix.size(); ++i) {
+        if (foldAscii(tail[i]) != foldAscii(suffix[i]))
+            return false;
+    }
+    return true;
+}
+
 // The running enumeration: the open folder and the unread part of the latest
 // batch of entries that the kernel handed out.
 class Enumeration
@@ -67,6 +90,7 @@ public:
         m_prefixText = prefix;
         m_prefix = QFile::encodeName(prefix);
         m_pattern = pattern;
+        m_suffix = suffixOf(pattern);
         if (!m_buffer)
             m_buffer = std::make_unique<char[]>(BufferSize);
     }
@@ -79,12 +103,15 @@ public:
     bool statListed(const QString &path, struct stat *status, int *result) const
     {
         const qsizetype prefix = m_prefixText.size();
-        if (!m_listedBytes || path.size() != prefix + m_listed.size() ||
-            std::memcmp(path.constData(), m_prefixText.constData(), size_t(prefix) * 2) ||
-            std::memcmp(path.constData() + prefix, m_listed.constData(),
-                        size_t(m_listed.size()) * 2))
+        if (!m_listed || path.size() != prefix + m_listedLength ||
+            std::memcmp(path.constData(), m_prefixText.constData(), size_t(prefix) * 2))
             return false;
-        *result = ::fstatat(m_fd, m_listedBytes, status, 0);
+        const QChar *name = path.constData() + prefix;
+        for (qsizetype i = 0; i < m_listedLength; ++i) {
+            if (name[i].unicode() != uchar(m_listed[i]))
+                return false;
+        }
+        *result = ::fstatat(m_fd, m_listed, status, 0);
         return true;
     }
 
@@ -109,8 +136,9 @@ public:
                 return {};
             const auto *entry = reinterpret_cast<const dirent64 *>(m_buffer.get() + m_position);
             m_position += entry->d_reclen;
-            if (accepts(entry))
-                return listed(entry->d_name);
+            const size_t length = std::strlen(entry->d_name);
+            if (accepts(entry, length))
+                return listed(entry->d_name, qsizetype(length));
         }
     }
 
@@ -120,27 +148,23 @@ public:
             ::close(m_fd);
         m_fd = -1;
         m_position = m_length = 0;
-        m_listed.clear();
-        m_listedBytes = nullptr;
+        m_listed = nullptr;
     }
 
 private:
     static constexpr size_t BufferSize = 128 * 1024;
 
-    // The name as findNext hands it out. A name that is no UTF-8 comes out
-    // with replacement characters, which name no file: such a name's length is
-    // asked for by its path like any other.
-    QString listed(const char *name)
+    // The name as findNext hands it out; an ASCII one, nearly every name, is
+    // noted for statListed.
+    QString listed(const char *name, qsizetype length)
     {
-        const qsizetype length = qsizetype(std::strlen(name));
         if (std::all_of(name, name + length, [](char c) { return uchar(c) < 0x80; })) {
-            m_listed = QLatin1String(name, length); // ASCII reads the same in every encoding
-            m_listedBytes = name;
-        } else {
-            m_listed = QString::fromLocal8Bit(QByteArrayView(name, length));
-            m_listedBytes = m_listed.contains(QChar::ReplacementCharacter) ? nullptr : name;
+            m_listed = name;
+            m_listedLength = length;
+            return QLatin1String(name, length); // ASCII reads the same in every encoding
         }
-        return m_listed;
+        m_listed = nullptr;
+        return QString::fromLocal8Bit(QByteArrayView(name, length));
     }
 
     bool readBatch()
@@ -158,9 +182,12 @@ private:
         return true;
     }
 
-    bool accepts(const dirent64 *entry) const
+    bool accepts(const dirent64 *entry, size_t length) const
     {
-        if (entry->d_name[0] == '.' || !matches(m_pattern, entry->d_name))
+        if (entry->d_name[0] == '.')
+            return false;
+        if (m_suffix.isEmpty() ? !matches(m_pattern, entry->d_name)
+                               : !endsWith(entry->d_name, length, m_suffix))
             return false;
         if (entry->d_type == DT_REG)
             return true;
@@ -175,11 +202,12 @@ private:
     QString m_prefixText;
     QByteArray m_prefix;
     QByteArray m_pattern;
+    QByteArray m_suffix; // see suffixOf
     std::unique_ptr<char[]> m_buffer;
     ssize_t m_length = 0;
     ssize_t m_position = 0;
-    QString m_listed;                    // the name handed out last
-    const char *m_listedBytes = nullptr; // its entry in m_buffer
+    const char *m_listed = nullptr; // the ASCII name handed out last, in m_buffer
+    qsizetype m_listedLength = 0;
 };
 
 Enumeration &enumeration()

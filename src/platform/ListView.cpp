@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -18,6 +19,10 @@
 #include <cstring>
 #include <functional>
 #include <numeric>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace platform {
 
@@ -96,29 +101,45 @@ public:
 
     void setText(qsizetype item, Field field, QStringView text)
     {
-        const uchar *old = m_records[size_t(item)];
-        const Span kept = span(old, field == Name ? Size : Name);
-        const bool wide =
-            !std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x100; });
-        const size_t bytes = size_t(text.size()) * (wide ? 2 : 1);
-        const size_t most = 1 + 2 * MaxLengthBytes + bytes + size_t(kept.end() - kept.data);
-        if (m_scratch.size() < most)
-            m_scratch.resize(most);
-        uchar *out = m_scratch.data();
-        const uchar wideFlag = field == Name ? WideName : WideSize;
-        *out++ = uchar(((old ? old[0] : 0) & ~wideFlag) | (wide ? wideFlag : 0));
+        uchar *&record = m_records[size_t(item)];
+        const size_t most = MaxLengthBytes + size_t(text.size()) * 2;
+        bool wide = false;
+        // The two changes a scan makes are written where they belong: the name
+        // of a new item at the top of the block, the size text of the newest
+        // item after its name.
+        if (field == Name && !record && size_t(m_end - m_top) >= 1 + most + 1) {
+            uchar *out = putText(m_top + 1, text, wide);
+            *out++ = 0; // no size text yet
+            m_top[0] = wide ? WideName : 0;
+            record = m_last = m_top;
+            m_lastSize = size_t(out - m_top);
+            m_used += m_lastSize;
+            m_top = out;
+            return;
+        }
+        if (field == Size && record && record == m_last && m_last + m_lastSize == m_top) {
+            uchar *const sizeAt = record + (span(record, Name).end() - record);
+            if (size_t(m_end - sizeAt) >= most) {
+                uchar *out = putText(sizeAt, text, wide);
+                record[0] = uchar((record[0] & ~WideSize) | (wide ? WideSize : 0));
+                m_used = m_used - m_lastSize + size_t(out - record);
+                m_lastSize = size_t(out - record);
+                m_top = out;
+                return;
+            }
+        }
+        const Span kept = span(record, field == Name ? Size : Name);
+        const size_t size = 1 + MaxLengthBytes + most + size_t(kept.end() - kept.data);
+        if (m_scratch.size() < size)
+            m_scratch.resize(size);
+        uchar *out = m_scratch.data() + 1;
         if (field == Size)
             out = copy(out, kept);
-        out = putLength(out, size_t(text.size()));
-        if (wide) {
-            std::memcpy(out, text.data(), bytes);
-            out += bytes;
-        } else {
-            for (QChar c : text)
-                *out++ = uchar(c.unicode());
-        }
+        out = putText(out, text, wide);
         if (field == Name)
             out = copy(out, kept);
+        const uchar wideFlag = field == Name ? WideName : WideSize;
+        m_scratch[0] = uchar(((record ? record[0] : 0) & ~wideFlag) | (wide ? wideFlag : 0));
         place(item, size_t(out - m_scratch.data()));
     }
 
@@ -211,6 +232,24 @@ private:
             *out++ = uchar(length | 0x80);
         *out++ = uchar(length);
         return out;
+    }
+
+    // Writes the length and the characters, one byte each when they all fit.
+    static uchar *putText(uchar *out, QStringView text, bool &wide)
+    {
+        out = putLength(out, size_t(text.size()));
+        wide = false;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text[i].unicode() >= 0x100) {
+                wide = true;
+                break;
+            }
+            out[i] = uchar(text[i].unicode());
+        }
+        if (!wide)
+            return out + text.size();
+        std::memcpy(out, text.data(), size_t(text.size()) * 2);
+        return out + text.size() * 2;
     }
 
     static uchar *copy(uchar *out, const Span &s)
@@ -402,11 +441,19 @@ void ListItems::sortRows()
 
 void ListItems::Clear()
 {
+    const bool large = m_store->count() > 10000;
     beginResetModel();
     m_store = std::make_unique<ItemStore>();
     std::vector<quint32>().swap(m_order);
     m_dirty = false;
     endResetModel();
+#ifdef __GLIBC__
+    // The items and the views' layouts of a large list leave the heap in pieces
+    // that malloc keeps; hand them back, so that refilling the list does not
+    // need more memory each time.
+    if (large)
+        malloc_trim(0);
+#endif
 }
 
 ListItem ListItems::Add()
@@ -675,8 +722,22 @@ void ListView::selectFirstIfNone()
     QItemSelectionModel *selection = m_listView->selectionModel();
     if (m_items->rowCount() == 0 || selection->hasSelection())
         return;
+    // A report view out of sight lays out every row as soon as the current item
+    // changes, for the focus mark it draws across its columns. That waits until
+    // the view on screen has painted; it is done then all the same, so that a
+    // switch to the report shows the next frame at once.
+    const bool reportHidden = currentView() != m_reportView;
+    if (reportHidden)
+        m_reportView->setAllColumnsShowFocus(false);
     selection->setCurrentIndex(m_items->index(0, 0),
                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (!reportHidden)
+        return;
+    m_reportView->setAllColumnsShowFocus(true);
+    QTimer::singleShot(0, m_reportView, [this] {
+        if (m_items->rowCount() > 0)
+            m_reportView->visualRect(m_items->index(0, 0));
+    });
 }
 
 } // namespace platform

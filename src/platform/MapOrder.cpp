@@ -1,6 +1,8 @@
 #include "platform/MapOrder.h"
 
-#include <algorithm>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace platform {
 
@@ -95,13 +97,9 @@ constexpr char16_t DigitRun = u'0'; // digits sort among the other characters as
 template <typename Name>
 MapKey encode(Name name) noexcept
 {
-    uchar bytes[KeyBytes] = {};
+    uchar bytes[KeyBytes + 1] = {}; // the last for exactBytes
     int filled = 0;
     int exact = KeyBytes;
-    const auto put = [&](uint byte) {
-        if (filled < KeyBytes)
-            bytes[filled++] = uchar(byte);
-    };
     const qsizetype size = name.size();
     for (qsizetype i = 0; i < size && filled < KeyBytes;) {
         const char16_t c = name[i].unicode();
@@ -110,7 +108,7 @@ MapKey encode(Name name) noexcept
             break;
         }
         if (c < u'0' || c > u'9') {
-            put((c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c);
+            bytes[filled++] = uchar((c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c);
             ++i;
             continue;
         }
@@ -126,25 +124,20 @@ MapKey encode(Name name) noexcept
             exact = filled;
             break;
         }
-        put(DigitRun);
-        put(uint(end - start));
-        for (qsizetype k = start; k < end; ++k)
-            put(name[k].unicode());
+        bytes[filled++] = uchar(DigitRun);
+        if (filled < KeyBytes)
+            bytes[filled++] = uchar(end - start);
+        for (qsizetype k = start; k < end && filled < KeyBytes; ++k)
+            bytes[filled++] = uchar(name[k].unicode());
         i = end;
     }
+    bytes[KeyBytes] = uchar(exact);
     MapKey key;
-    for (int k = 0; k < 8; ++k)
-        key.high = (key.high << 8) | bytes[k];
-    for (int k = 8; k < KeyBytes; ++k)
-        key.low = (key.low << 8) | bytes[k];
-    key.low = (key.low << 8) | uint(exact);
+    std::memcpy(&key.high, bytes, 8);
+    std::memcpy(&key.low, bytes + 8, 8);
+    key.high = qFromBigEndian(key.high);
+    key.low = qFromBigEndian(key.low);
     return key;
-}
-
-// The first bytes of a key's 15, the rest cleared.
-quint64 keep(quint64 word, int bytes)
-{
-    return bytes >= 8 ? word : bytes <= 0 ? 0 : word & ~(~quint64(0) >> (8 * bytes));
 }
 
 } // namespace
@@ -157,20 +150,6 @@ MapKey mapKey(QStringView name) noexcept
 MapKey mapKey(QLatin1String name) noexcept
 {
     return encode(name);
-}
-
-int compareMapKeys(const MapKey &a, const MapKey &b) noexcept
-{
-    const int exact = std::min(a.exactBytes(), b.exactBytes());
-    const quint64 highA = keep(a.high, exact);
-    const quint64 highB = keep(b.high, exact);
-    if (highA != highB)
-        return highA < highB ? -1 : 1;
-    const quint64 lowA = keep(a.low, exact - 8) >> 8;
-    const quint64 lowB = keep(b.low, exact - 8) >> 8;
-    if (lowA != lowB)
-        return lowA < lowB ? -1 : 1;
-    return 0;
 }
 
 } // namespace platform

@@ -28,7 +28,28 @@ MapKey mapKey(QStringView name) noexcept;
 MapKey mapKey(QLatin1String name) noexcept;
 
 // Negative or positive when the keys order their names as mapNameLess does, 0
-// when they cannot tell.
-int compareMapKeys(const MapKey &a, const MapKey &b) noexcept;
+// when they cannot tell. Inline: sorting a million names calls it 20 million times.
+inline int compareMapKeys(const MapKey &a, const MapKey &b) noexcept
+{
+    if ((a.low & b.low & 0xff) == 15) { // both exact to the end, nearly every key
+        if (a.high != b.high)
+            return a.high < b.high ? -1 : 1;
+        return a.low == b.low ? 0 : a.low < b.low ? -1 : 1;
+    }
+    const int exact = a.exactBytes() < b.exactBytes() ? a.exactBytes() : b.exactBytes();
+    // The first bytes of a key, the rest cleared.
+    const auto keep = [](quint64 word, int bytes) {
+        return bytes >= 8 ? word : bytes <= 0 ? 0 : word & ~(~quint64(0) >> (8 * bytes));
+    };
+    const quint64 highA = keep(a.high, exact);
+    const quint64 highB = keep(b.high, exact);
+    if (highA != highB)
+        return highA < highB ? -1 : 1;
+    const quint64 lowA = keep(a.low, exact - 8) >> 8;
+    const quint64 lowB = keep(b.low, exact - 8) >> 8;
+    if (lowA != lowB)
+        return lowA < lowB ? -1 : 1;
+    return 0;
+}
 
 } // namespace platform

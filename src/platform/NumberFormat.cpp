@@ -2,6 +2,8 @@
 
 #include "platform/FileSystem.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace platform {
@@ -13,20 +15,24 @@ QString grouped(qint64 value, QStringView separator)
     if (value == 0)
         return {};
     quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
-    char16_t digits[20]; // the lowest first
-    int count = 0;
-    for (; magnitude; magnitude /= 10)
-        digits[count++] = char16_t(u'0' + magnitude % 10);
-    QString text((value < 0) + count + (count - 1) / 3 * separator.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    if (value < 0)
-        *out++ = u'-';
-    for (int i = count - 1; i >= 0; --i) {
-        *out++ = digits[i];
-        if (i > 0 && i % 3 == 0)
-            out = std::copy(separator.begin(), separator.end(), out);
+    // Written from the right: up to 20 digits and a separator between groups.
+    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * separator.size());
+    QChar *const end = buffer.data() + buffer.size();
+    QChar *out = end;
+    for (int inGroup = 0;; ++inGroup) {
+        if (inGroup == 3) {
+            out -= separator.size();
+            std::copy(separator.begin(), separator.end(), out);
+            inGroup = 0;
+        }
+        *--out = QChar(char16_t(u'0' + magnitude % 10));
+        magnitude /= 10;
+        if (!magnitude)
+            break;
     }
-    return text;
+    if (value < 0)
+        *--out = u'-';
+    return QString(out, end - out);
 }
 
 } // namespace
