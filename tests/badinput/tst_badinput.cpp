@@ -382,23 +382,19 @@ void tst_BadInput::folderTexts_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QStringList>("scanned"); // log lines of the Refresh
     QTest::addColumn<QStringList>("played");  // log lines of the Play that follows
-    const auto twice = [](const char *message) {
-        return QStringList{QStringLiteral(", Main, LoadMaps, ") + message,
-                           QStringLiteral(", Main, cmdPlay_Click, ") + message};
-    };
     const QString noItem(", Main, cmdPlay_Click, Object variable or With block variable not set");
-    QTest::newRow("does not exist") << "missing" << twice("Path not found").mid(0, 1)
-                                    << twice("Path not found").mid(1) + QStringList{noItem};
     for (const auto &[name, kind, message] :
-         {std::tuple{"is a file", "file", "Path not found"},
+         {std::tuple{"does not exist", "missing", "Path not found"},
+          std::tuple{"is a file", "file", "Path not found"},
           std::tuple{"runs through a file", "through a file", "Path not found"},
           std::tuple{"unreadable (mode 000)", "mode 000", "Permission denied"},
           std::tuple{"a link to itself", "link loop", "Path/File access error"},
           std::tuple{"holds bytes that are not UTF-8", "not UTF-8", "Path not found"},
           std::tuple{"5,000 characters", "long", "Bad file name or number"},
           std::tuple{"shell commands", "shell", "Path not found"}}) {
-        const QStringList lines = twice(message);
-        QTest::newRow(name) << kind << lines.mid(0, 1) << lines.mid(1) + QStringList{noItem};
+        const QString scan = QStringLiteral(", Main, LoadMaps, ") + message;
+        const QString play = QStringLiteral(", Main, cmdPlay_Click, ") + message;
+        QTest::newRow(name) << kind << QStringList{scan} << QStringList{play, noItem};
     }
 }
 
@@ -547,17 +543,18 @@ static QString millionMapsFolder()
     if (QFileInfo::exists(folder))
         return folder;
     QTemporaryDir making(folder + "-XXXXXX");
-    making.setAutoRemove(true);
     const int dirFd = ::open(QFile::encodeName(making.path()).constData(), O_RDONLY | O_DIRECTORY);
-    for (int i = 0; i < 1000000 && dirFd >= 0; ++i) {
+    bool made = dirFd >= 0;
+    for (int i = 0; i < 1000000 && made; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "M%06d.MAP", i);
         const int fd = ::openat(dirFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        if (fd < 0 || ::ftruncate(fd, i) != 0)
-            return {};
+        made = fd >= 0 && ::ftruncate(fd, i) == 0;
         ::close(fd);
     }
     ::close(dirFd);
+    if (!made)
+        return {};
     // Whole or not at all, even with another run making it at the same time.
     if (::rename(QFile::encodeName(making.path()).constData(),
                  QFile::encodeName(folder).constData()) == 0)
