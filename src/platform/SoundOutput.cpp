@@ -109,8 +109,9 @@ bool QtSoundOutput::playSound(QByteArrayView image, int flags)
 
 void QtSoundOutput::onStateChanged(QAudio::State state)
 {
-    if (state == QAudio::IdleState && m_sink && !m_drain.isActive()) {
-        // Idle means handed to the server, not heard: wait out the buffer.
+    // An underrun (the feed fell behind on a busy machine) is idle too, with bytes left to play.
+    if (state == QAudio::IdleState && m_sink && !m_drain.isActive() && m_reader.atEnd()) {
+        // Idle at the end means handed to the server, not heard: wait out the buffer.
         const QAudioFormat format = m_sink->format();
         const qint64 bufferedMs = format.durationForBytes(int(m_sink->bufferSize())) / 1000;
         m_drain.start(int(bufferedMs) + DrainMarginMs);
