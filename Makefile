@@ -2,8 +2,9 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 # SANITIZE=1: the same targets in build-asan, built with AddressSanitizer and
-# UndefinedBehaviorSanitizer (LeakSanitizer too).
-ifneq ($(SANITIZE),)
+# UndefinedBehaviorSanitizer (LeakSanitizer too). `make test` runs the suite in
+# both builds; SANITIZE=0 keeps it to the plain one.
+ifeq ($(SANITIZE),1)
 BUILD := build-asan
 override CMAKE_FLAGS += -DLEVRUN_SANITIZE=ON
 endif
@@ -26,6 +27,9 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure
+ifeq ($(SANITIZE),)
+	$(MAKE) --no-print-directory test SANITIZE=1
+endif
 
 clean:
 	rm -rf $(BUILD)

@@ -255,8 +255,10 @@ private:
     static uchar *copy(uchar *out, const Span &s)
     {
         out = putLength(out, size_t(s.length));
-        std::memcpy(out, s.data, size_t(s.end() - s.data));
-        return out + (s.end() - s.data);
+        const size_t bytes = size_t(s.end() - s.data);
+        if (bytes) // an absent field has no data to copy from
+            std::memcpy(out, s.data, bytes);
+        return out + bytes;
     }
 
     // Puts the first size bytes of m_scratch in the place of the item's record.
