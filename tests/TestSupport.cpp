@@ -67,6 +67,37 @@ QString scratch(const QString &relative)
     return QDir(qEnvironmentVariable("LEVRUN_TEST_SCRATCH")).filePath(relative);
 }
 
+QString storeFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
+}
+
+void installGame(const QString &path, const QString &records)
+{
+    QFile script(path);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(
+        "#!/bin/sh\nr='" + QFile::encodeName(records) +
+        "'/launch.$$\n"
+        "printf '%s\\0' \"$(pwd -P)\" \"$@\" > \"$r.part\" && /bin/mv \"$r.part\" \"$r\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+}
+
+QList<QByteArrayList> launches(const QString &records)
+{
+    QList<QByteArrayList> found;
+    for (const QString &name : QDir(records).entryList({"launch.*"}, QDir::Files)) {
+        QFile file(records + u'/' + name);
+        if (name.endsWith(".part") || !file.open(QIODevice::ReadOnly))
+            continue;
+        QByteArrayList fields = file.readAll().split('\0');
+        fields.removeLast(); // after the last NUL
+        found << fields;
+    }
+    return found;
+}
+
 void makeEntries(const QString &dir, const QStringList &entries)
 {
     for (const QString &entry : entries) {

@@ -2,6 +2,7 @@
 
 #include "platform/ErrorCatalogue.h"
 
+#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,15 @@ void setUpApplication();
 
 // A path inside this test's scratch folder.
 QString scratch(const QString &relative = {});
+
+// The settings store in this test's configuration folder.
+QString storeFile();
+
+// A stand-in for the game at path: each start leaves launch.PID in records,
+// its working directory and then its arguments, each ended by a NUL byte.
+void installGame(const QString &path, const QString &records);
+// One list of fields for each start recorded in records.
+QList<QByteArrayList> launches(const QString &records);
 
 // Entries (and their folders) from short descriptions: "NAME=123" a file of
 // 123 bytes (sparse), "NAME=/" a folder, "NAME=->TARGET" a symbolic link,

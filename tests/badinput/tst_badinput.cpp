@@ -86,33 +86,6 @@ QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
-// A stand-in for the game: each start leaves launch.PID in records, holding its
-// working directory and then its arguments, each ended by a NUL byte.
-void installGame(const QString &path, const QString &records)
-{
-    QFile script(path);
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write(
-        "#!/bin/sh\nr='" + QFile::encodeName(records) +
-        "'/launch.$$\n"
-        "printf '%s\\0' \"$(pwd -P)\" \"$@\" > \"$r.part\" && /bin/mv \"$r.part\" \"$r\"\n");
-    script.close();
-    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
-}
-
-QList<QByteArrayList> launches(const QString &records)
-{
-    QList<QByteArrayList> found;
-    for (const QString &name : QDir(records).entryList({"launch.*"}, QDir::Files)) {
-        if (name.endsWith(".part"))
-            continue;
-        QByteArrayList fields = readBytes(records + u'/' + name).split('\0');
-        fields.removeLast(); // after the last NUL
-        found << fields;
-    }
-    return found;
-}
-
 // Root reads and writes through any permission bits. For the cases that need
 // them to count, this drops the two capabilities that let it, from this thread
 // (which does all of the program's file work), until the case ends.
@@ -206,15 +179,6 @@ struct Window
         folder->setText(text);
         click("cmdRefresh");
     }
-    // "name|size" of each item, in the order shown.
-    QStringList shown()
-    {
-        QStringList rows;
-        platform::ListItems &items = list->ListItemsRef();
-        for (qsizetype row = 0; row < items.Count(); ++row)
-            rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
-        return rows;
-    }
     // The program carries on: a good folder lists its map, Play starts the game on it.
     void goesOn()
     {
@@ -223,7 +187,7 @@ struct Window
         makeFile(QFile::encodeName(game.path() + "/E1L1.MAP"));
         installGame(game.path() + "/duke3d", records.path());
         refresh(game.path());
-        QCOMPARE(shown(), QStringList{"E1L1.MAP|100"});
+        QCOMPARE(listed(form), QStringList{"E1L1.MAP|100"});
         click("cmdPlay");
         QTRY_COMPARE(launches(records.path()).size(), 1);
         QCOMPARE(launches(records.path()).first(),
@@ -231,11 +195,6 @@ struct Window
         QCOMPARE(logged(game.path()), QStringList());
     }
 };
-
-QString storeFile()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
-}
 
 // The real program, in an X server and with a sound server of its own choosing.
 class Program
@@ -435,7 +394,7 @@ void tst_BadInput::folderTexts()
 
     Window window;
     window.refresh(text);
-    QCOMPARE(window.shown(), QStringList());
+    QCOMPARE(listed(window.form), QStringList());
     QCOMPARE(logged(), scanned);
     window.click("cmdPlay");
     QCOMPARE(QDir::currentPath(), canonical(dir.path())); // nowhere else to go
@@ -487,7 +446,7 @@ void tst_BadInput::mapNames()
     installGame(game.path() + "/duke3d", records.path());
     Window window;
     window.refresh(game.path());
-    QCOMPARE(window.shown(), QStringList{shown});
+    QCOMPARE(listed(window.form), QStringList{shown});
     QCOMPARE(logged(), scanned);
     clearLog();
     window.click("cmdPlay");
@@ -529,7 +488,7 @@ void tst_BadInput::mapRemovedDuringTheScan()
     Window window;
     window.refresh(game.path());
     QVERIFY(removeWhenAskedFor.isEmpty()); // the hook did remove it
-    QCOMPARE(window.shown(), QStringList({"A.MAP|100", "B.MAP|", "C.MAP|300"}));
+    QCOMPARE(listed(window.form), QStringList({"A.MAP|100", "B.MAP|", "C.MAP|300"}));
     QCOMPARE(logged(), QStringList{", Main, LoadMaps, File not found"});
     window.goesOn();
 }
