@@ -130,8 +130,13 @@ QLineEdit *folderBox(QWidget &window)
 
 QStringList listed(QWidget &window)
 {
+    return listed(mapList(window));
+}
+
+QStringList listed(platform::ListView *list)
+{
     QStringList rows;
-    platform::ListItems &items = mapList(window)->ListItemsRef();
+    platform::ListItems &items = list->ListItemsRef();
     for (qsizetype row = 0; row < items.Count(); ++row)
         rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
     return rows;

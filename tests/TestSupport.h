@@ -56,6 +56,7 @@ void makeEntries(const QString &dir, const QStringList &entries);
 platform::ListView *mapList(QWidget &window);
 QLineEdit *folderBox(QWidget &window);
 QStringList listed(QWidget &window);
+QStringList listed(platform::ListView *list);
 
 // The clips the windows asked PlayWaveRes for ("WAV3 1"; "WAV2" with flags left
 // out), in tests that link SoundRequests.cpp in place of the sound module.
