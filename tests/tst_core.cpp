@@ -1,8 +1,7 @@
 // The window-free logic: the log line, numbers as the user reads and writes
-// them, the length query of a scan and where the background tiles go.
+// them, and where the background tiles go.
 #include "TestSupport.h"
 #include "errlog/ErrLog.h"
-#include "platform/FileSystem.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
 #include "platform/Tiling.h"
@@ -139,35 +138,6 @@ private slots:
         qint32 result = 0;
         QCOMPARE(failureOf([&] { result = CLng(text, locale); }), integer);
         QCOMPARE(result, value);
-    }
-
-    // The length query right after a listing may reuse what the listing read,
-    // but never once the file has changed or for another path.
-    void lengthAfterListing_data()
-    {
-        QTest::addColumn<QString>("ask"); // A.MAP of 1000 bytes was just listed
-        QTest::addColumn<qint64>("length");
-        QTest::newRow("the name just listed") << "listed" << qint64(1000);
-        QTest::newRow("the name just listed, grown since") << "grown" << qint64(5000);
-        QTest::newRow("another file of the folder") << "other" << qint64(7);
-        QTest::newRow("the folder with a second slash") << "twice" << qint64(1000);
-    }
-
-    void lengthAfterListing()
-    {
-        QFETCH(QString, ask);
-        QFETCH(qint64, length);
-        QTemporaryDir dir(scratch("length-XXXXXX"));
-        makeEntries(dir.path(), {"A.MAP=1000", "B.TXT=7"});
-        const QString listed = findFirst(dir.path() + "/*.MAP", 0);
-        QCOMPARE(listed, QStringLiteral("A.MAP"));
-        if (ask == "grown")
-            QVERIFY(QFile::resize(dir.path() + "/A.MAP", 5000));
-        const QString path = dir.path() + (ask == "other"   ? "/B.TXT"
-                                           : ask == "twice" ? "//A.MAP"
-                                                            : "/A.MAP");
-        QCOMPARE(fileLength(path), length);
-        QCOMPARE(findNext(), QString());
     }
 
     void tilePositions_data()
