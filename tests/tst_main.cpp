@@ -209,6 +209,14 @@ private slots:
         QTest::newRow("view of letters keeps the design view")
             << QByteArray("[Config]\nView=abc\n") << DesignControls
             << QStringList{Load + "Type mismatch"};
+        QTest::newRow("view with blanks around")
+            << QByteArray("[Config]\nView=\" 2 \"\n") << QStringList{"1440", "1440", "2", ""}
+            << QStringList();
+        QTest::newRow("view 2,5 rounds half to even")
+            << QByteArray("[Config]\nView=\"2,5\"\n") << QStringList{"1440", "1440", "2", ""}
+            << QStringList();
+        QTest::newRow("view beyond 32 bits") << QByteArray("[Config]\nView=3000000000\n")
+                                             << DesignControls << QStringList{Load + "Overflow"};
         QTest::newRow("view 7 refused") << QByteArray("[Config]\nView=7\n") << DesignControls
                                         << QStringList{Load + "Invalid property value"};
         QTest::newRow("negative width refused")
