@@ -2,7 +2,6 @@
 
 #include "platform/ErrorCatalogue.h"
 
-#include <QByteArrayList>
 #include <QString>
 #include <QStringList>
 
@@ -41,12 +40,6 @@ QString scratch(const QString &relative = {});
 // The settings store in this test's configuration folder.
 QString storeFile();
 
-// A stand-in for the game at path: each start leaves launch.PID in records,
-// its working directory and then its arguments, each ended by a NUL byte.
-void installGame(const QString &path, const QString &records);
-// One list of fields for each start recorded in records.
-QList<QByteArrayList> launches(const QString &records);
-
 // Entries (and their folders) from short descriptions: "NAME=123" a file of
 // 123 bytes (sparse), "NAME=/" a folder, "NAME=->TARGET" a symbolic link,
 // "NAME=|" a named pipe.
@@ -59,7 +52,7 @@ QStringList listed(QWidget &window);
 QStringList listed(platform::ListView *list);
 
 // The clips the windows asked PlayWaveRes for ("WAV3 1"; "WAV2" with flags left
-// out), in tests that link SoundRequests.cpp in place of the sound module.
+// out), in tests whose link step routes PlayWaveRes here.
 QStringList &soundRequests();
 
 // The failure number a statement raises, 0 when it runs through.

@@ -86,6 +86,33 @@ QByteArray readBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
+// A stand-in for the game: each start leaves launch.PID in records, holding its
+// working directory and then its arguments, each ended by a NUL byte.
+void installGame(const QString &path, const QString &records)
+{
+    QFile script(path);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write(
+        "#!/bin/sh\nr='" + QFile::encodeName(records) +
+        "'/launch.$$\n"
+        "printf '%s\\0' \"$(pwd -P)\" \"$@\" > \"$r.part\" && /bin/mv \"$r.part\" \"$r\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+}
+
+QList<QByteArrayList> launches(const QString &records)
+{
+    QList<QByteArrayList> found;
+    for (const QString &name : QDir(records).entryList({"launch.*"}, QDir::Files)) {
+        if (name.endsWith(".part"))
+            continue;
+        QByteArrayList fields = readBytes(records + u'/' + name).split('\0');
+        fields.removeLast(); // after the last NUL
+        found << fields;
+    }
+    return found;
+}
+
 // Root reads and writes through any permission bits. For the cases that need
 // them to count, this drops the two capabilities that let it, from this thread
 // (which does all of the program's file work), until the case ends.
