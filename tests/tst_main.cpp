@@ -1,5 +1,6 @@
 // The windows as a German user meets them (see main()): the scan, the list's
-// gestures, the settings kept between runs, the folder chooser and the About box.
+// gestures, the settings kept between runs, the folder chooser, the About box
+// and the tiled background.
 #include "About.h"
 #include "BrowseForFolder.h"
 #include "Main.h"
@@ -404,6 +405,40 @@ private slots:
         QCOMPARE(soundRequests(), QStringList());
         QCOMPARE(catcher.opened, opener ? QStringList({result, result}) : QStringList());
         QCOMPARE(logged(), opener ? QStringList() : QStringList({result, result}));
+    }
+
+    // 397 x 371 and 479 x 180 pixels, without a frame offscreen: 16 and 8 tiles,
+    // checked where no control covers them.
+    void background_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::addColumn<QRect>("area");
+        QTest::newRow("main window: origin and one tile to the right")
+            << false << QRect(0, 0, 142, 4);
+        QTest::newRow("About box: right of the icon") << true << QRect(136, 0, 343, 8);
+    }
+
+    void background()
+    {
+        QFETCH(bool, about);
+        QFETCH(QRect, area);
+        frmMain window;
+        frmAbout box(&window);
+        QWidget &painted = about ? static_cast<QWidget &>(box) : window;
+        painted.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&painted));
+        const QImage tile = window.backgroundTile().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage shot = painted.grab().toImage();
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                QVERIFY2(shot.pixel(x, y) == tile.pixel(x % 132, y % 107),
+                         qPrintable(QString("differs at (%1,%2)").arg(x).arg(y)));
+        QCOMPARE(logLines(), QStringList());
+        // Outside a paint event nothing can be drawn: one line for each tile.
+        about ? box.Form_Paint() : window.Form_Paint();
+        QCOMPARE(logged(),
+                 QStringList(about ? 8 : 16, QString(about ? ", About, " : ", Main, ") +
+                                                 "Form_Paint, Invalid procedure call or argument"));
     }
 };
 
