@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <optional>
+
 #include <sys/stat.h>
 
 namespace testsupport {
@@ -67,6 +69,11 @@ QString scratch(const QString &relative)
     return QDir(qEnvironmentVariable("LEVRUN_TEST_SCRATCH")).filePath(relative);
 }
 
+QString storeFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
+}
+
 void makeEntries(const QString &dir, const QStringList &entries)
 {
     for (const QString &entry : entries) {
@@ -99,11 +106,31 @@ QLineEdit *folderBox(QWidget &window)
 
 QStringList listed(QWidget &window)
 {
+    return listed(mapList(window));
+}
+
+QStringList listed(platform::ListView *list)
+{
     QStringList rows;
-    platform::ListItems &items = mapList(window)->ListItemsRef();
+    platform::ListItems &items = list->ListItemsRef();
     for (qsizetype row = 0; row < items.Count(); ++row)
         rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
     return rows;
 }
 
+// Tests whose link step wraps PlayWaveRes (tests/CMakeLists.txt) get the
+// windows' requests here: no sound device is needed and the log holds only
+// the windows' own lines.
+QStringList &soundRequests()
+{
+    static QStringList requests;
+    return requests;
+}
+
 } // namespace testsupport
+
+extern "C" void __wrap__Z11PlayWaveResRK7QStringSt8optionalIiE(const QString &clip,
+                                                               std::optional<int> flags)
+{
+    testsupport::soundRequests() << (flags ? QStringLiteral("%1 %2").arg(clip).arg(*flags) : clip);
+}

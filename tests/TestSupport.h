@@ -37,6 +37,9 @@ void setUpApplication();
 // A path inside this test's scratch folder.
 QString scratch(const QString &relative = {});
 
+// The settings store in this test's configuration folder.
+QString storeFile();
+
 // Entries (and their folders) from short descriptions: "NAME=123" a file of
 // 123 bytes (sparse), "NAME=/" a folder, "NAME=->TARGET" a symbolic link,
 // "NAME=|" a named pipe.
@@ -46,9 +49,10 @@ void makeEntries(const QString &dir, const QStringList &entries);
 platform::ListView *mapList(QWidget &window);
 QLineEdit *folderBox(QWidget &window);
 QStringList listed(QWidget &window);
+QStringList listed(platform::ListView *list);
 
 // The clips the windows asked PlayWaveRes for ("WAV3 1"; "WAV2" with flags left
-// out), in tests that link SoundRequests.cpp in place of the sound module.
+// out), in tests whose link step routes PlayWaveRes here.
 QStringList &soundRequests();
 
 // The failure number a statement raises, 0 when it runs through.

@@ -206,15 +206,6 @@ struct Window
         folder->setText(text);
         click("cmdRefresh");
     }
-    // "name|size" of each item, in the order shown.
-    QStringList shown()
-    {
-        QStringList rows;
-        platform::ListItems &items = list->ListItemsRef();
-        for (qsizetype row = 0; row < items.Count(); ++row)
-            rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
-        return rows;
-    }
     // The program carries on: a good folder lists its map, Play starts the game on it.
     void goesOn()
     {
@@ -223,7 +214,7 @@ struct Window
         makeFile(QFile::encodeName(game.path() + "/E1L1.MAP"));
         installGame(game.path() + "/duke3d", records.path());
         refresh(game.path());
-        QCOMPARE(shown(), QStringList{"E1L1.MAP|100"});
+        QCOMPARE(listed(form), QStringList{"E1L1.MAP|100"});
         click("cmdPlay");
         QTRY_COMPARE(launches(records.path()).size(), 1);
         QCOMPARE(launches(records.path()).first(),
@@ -231,11 +222,6 @@ struct Window
         QCOMPARE(logged(game.path()), QStringList());
     }
 };
-
-QString storeFile()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
-}
 
 // The real program, in an X server and with a sound server of its own choosing.
 class Program
@@ -435,7 +421,7 @@ void tst_BadInput::folderTexts()
 
     Window window;
     window.refresh(text);
-    QCOMPARE(window.shown(), QStringList());
+    QCOMPARE(listed(window.form), QStringList());
     QCOMPARE(logged(), scanned);
     window.click("cmdPlay");
     QCOMPARE(QDir::currentPath(), canonical(dir.path())); // nowhere else to go
@@ -487,7 +473,7 @@ void tst_BadInput::mapNames()
     installGame(game.path() + "/duke3d", records.path());
     Window window;
     window.refresh(game.path());
-    QCOMPARE(window.shown(), QStringList{shown});
+    QCOMPARE(listed(window.form), QStringList{shown});
     QCOMPARE(logged(), scanned);
     clearLog();
     window.click("cmdPlay");
@@ -529,7 +515,7 @@ void tst_BadInput::mapRemovedDuringTheScan()
     Window window;
     window.refresh(game.path());
     QVERIFY(removeWhenAskedFor.isEmpty()); // the hook did remove it
-    QCOMPARE(window.shown(), QStringList({"A.MAP|100", "B.MAP|", "C.MAP|300"}));
+    QCOMPARE(listed(window.form), QStringList({"A.MAP|100", "B.MAP|", "C.MAP|300"}));
     QCOMPARE(logged(), QStringList{", Main, LoadMaps, File not found"});
     window.goesOn();
 }

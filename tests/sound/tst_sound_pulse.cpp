@@ -41,27 +41,9 @@ public:
         return {first - m_samples.begin(), m_samples.rend() - last - 1};
     }
     double seconds() { return double(sound().second - sound().first + 1) / Rate; }
-
-    // Runs the event loop, which feeds the sound output, until the condition holds.
-    template <typename Condition>
-    bool waitFor(int timeoutMs, Condition condition)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!condition() && waited.elapsed() < timeoutMs)
-            QTest::qWait(20);
-        return condition();
-    }
-    bool waitForStart()
-    {
-        return waitFor(10000, [this] { return recorded() > 0; });
-    }
-    // Until something has been heard and half a second of silence follows it.
-    bool waitForQuiet()
-    {
-        return waitFor(10000,
-                       [this] { return seconds() > 0 && recorded() - sound().second > Rate / 2; });
-    }
+    // Until something has been heard and half a second of silence follows it;
+    // QTRY runs the event loop meanwhile, which feeds the sound output.
+    bool quiet() { return seconds() > 0 && recorded() - sound().second > Rate / 2; }
 
 private:
     QProcess m_parec;
@@ -88,13 +70,13 @@ private slots:
     {
         const double length = 18357.0 / Rate; // the exit clip's samples
         SoundRecorder recorder;
-        QVERIFY(recorder.waitForStart());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.recorded() > 0, 10000);
         QElapsedTimer call;
         call.start();
         PlayWaveRes("WAV2");
         const double returnedAfter = call.elapsed() / 1000.0;
         const qsizetype recordedAtReturn = recorder.recorded();
-        QVERIFY(recorder.waitForQuiet());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.quiet(), 10000);
         const double heard = recorder.seconds();
         qInfo("WAV2 heard for %.3f s; PlayWaveRes returned after %.3f s", heard, returnedAfter);
         QVERIFY2(qAbs(heard - length) <= Tolerance, qPrintable(QString::number(heard)));
@@ -107,15 +89,15 @@ private slots:
     {
         const double first = 29516.0 / Rate, second = 9387.0 / Rate; // About box OK, then Play
         SoundRecorder recorder;
-        QVERIFY(recorder.waitForStart());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.recorded() > 0, 10000);
         QElapsedTimer call;
         call.start();
         PlayWaveRes("WAV5", 1);
         QVERIFY(call.elapsed() < 1500); // returned at once, well before the clip's 3.7 s
-        QVERIFY(recorder.waitFor(5000, [&] { return recorder.seconds() > 0.5; }));
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.seconds() > 0.5, 5000);
         const double alone = recorder.seconds();
         PlayWaveRes("WAV3");
-        QVERIFY(recorder.waitForQuiet());
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.quiet(), 10000);
         // Some of the first clip, then the whole second one; not the first to its end.
         const double heard = recorder.seconds();
         qInfo("WAV5 for %.3f s, cut off by WAV3: sound for %.3f s", alone, heard);
