@@ -269,7 +269,10 @@ private:
             m_top = m_last;
             m_used -= m_lastSize;
         } else if (record) {
-            m_unused += recordSize(record);
+            // The old record stays where it is, no longer in use.
+            const size_t abandoned = recordSize(record);
+            m_used -= abandoned;
+            m_unused += abandoned;
         }
         record = allocate(size);
         std::memcpy(record, m_scratch.data(), size);
