@@ -1,6 +1,7 @@
 #include "Main.h"
 
 #include "platform/AppInfo.h"
+#include "platform/SoundOutput.h"
 
 #include <QApplication>
 
@@ -17,5 +18,7 @@ int main(int argc, char *argv[])
 
     frmMain window;
     window.showCentred();
-    return app.exec();
+    const int status = app.exec();
+    platform::endIfSoundServerSilent(status);
+    return status;
 }

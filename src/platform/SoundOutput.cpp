@@ -8,9 +8,16 @@
 #include <QEventLoop>
 #include <QMediaDevices>
 #include <QPointer>
+#include <QThread>
 #include <QTimer>
 
+#include <atomic>
+#include <cstdio>
+#include <functional>
 #include <memory>
+#include <optional>
+
+#include <unistd.h>
 
 namespace platform {
 
@@ -21,6 +28,43 @@ namespace {
 constexpr int DrainMarginMs = 60;
 // However the sink behaves, a clip ends this long after its own length.
 constexpr int SafetyMarginMs = 2000;
+
+// The first question to the sound server is asked on a thread of its own: a
+// server that takes the connection and never answers holds that thread for the
+// sound library's timeout (some 30 s), not the window. The thread stays for the
+// program's run, as the audio system's objects made on it belong to it.
+class ServerConnection
+{
+public:
+    ServerConnection()
+    {
+        m_asker.moveToThread(&m_thread);
+        m_thread.start();
+        QMetaObject::invokeMethod(&m_asker, [this] {
+            QMediaDevices::defaultAudioOutput();
+            m_answered = true;
+            QMetaObject::invokeMethod(
+                &m_here,
+                [this] {
+                    if (whenAnswered)
+                        whenAnswered();
+                },
+                Qt::QueuedConnection);
+        });
+    }
+
+    bool answered() const { return m_answered; }
+    std::function<void()> whenAnswered; // runs in the thread that made this
+
+private:
+    QObject m_here;
+    QThread m_thread;
+    QObject m_asker;
+    std::atomic<bool> m_answered = false;
+};
+
+// Never deleted: its thread may still be waiting for the server at the end.
+ServerConnection *serverConnection = nullptr;
 
 // QAudioSink on the default output, pulling the samples straight from the image.
 class QtSoundOutput final : public SoundOutput
@@ -33,6 +77,9 @@ public:
     void stop() override;
 
 private:
+    bool start(QByteArrayView image, const SoundRequest &request);
+    void waitForEnd();
+    void onServerAnswered();
     void onStateChanged(QAudio::State state);
 
     QObject m_context; // receives the sink's signals; gone with the sink's connections
@@ -42,18 +89,30 @@ private:
     QTimer m_drain;  // the tail still buffered after the last bytes went out
     QTimer m_safety; // bound on a clip that never reports its end
     QEventLoop *m_wait = nullptr;
+    // A clip asked for before the server answered, played when it does; a
+    // synchronous caller waits for the answer no longer than the clip lasts.
+    std::optional<SoundRequest> m_pending;
+    QByteArrayView m_pendingImage;
+    bool m_pendingStarted = false;
+    QTimer m_answerBound;
 };
 
 QtSoundOutput::QtSoundOutput()
 {
     m_drain.setSingleShot(true);
     m_safety.setSingleShot(true);
+    m_answerBound.setSingleShot(true);
     QObject::connect(&m_drain, &QTimer::timeout, &m_context, [this] { stop(); });
     QObject::connect(&m_safety, &QTimer::timeout, &m_context, [this] { stop(); });
+    QObject::connect(&m_answerBound, &QTimer::timeout, &m_context, [this] { stop(); });
+    if (!serverConnection)
+        serverConnection = new ServerConnection;
+    serverConnection->whenAnswered = [this] { onServerAnswered(); };
 }
 
 QtSoundOutput::~QtSoundOutput()
 {
+    serverConnection->whenAnswered = {};
     // At the end of the program no event loop is left to delete the sink later.
     if (m_sink) {
         QObject::disconnect(m_sink, nullptr, &m_context, nullptr);
@@ -71,6 +130,39 @@ bool QtSoundOutput::playSound(QByteArrayView image, int flags)
         QApplication::beep();
     if (request.action != SoundRequest::PlayClip)
         return false;
+    if (!serverConnection->answered()) {
+        m_pending = request;
+        m_pendingImage = image;
+        m_pendingStarted = false;
+        if (!request.synchronous)
+            return true;
+        m_answerBound.start(int(clipMilliseconds(request.clip)));
+        waitForEnd();
+        return m_pendingStarted;
+    }
+    if (!start(image, request))
+        return false;
+    if (request.synchronous)
+        waitForEnd();
+    return true;
+}
+
+void QtSoundOutput::onServerAnswered()
+{
+    m_answerBound.stop();
+    if (!m_pending)
+        return;
+    const SoundRequest request = *std::exchange(m_pending, std::nullopt);
+    m_pendingStarted = start(std::exchange(m_pendingImage, {}), request);
+    // Nothing to wait for when it could not start.
+    if (!m_pendingStarted && m_wait) {
+        m_wait->quit();
+        m_wait = nullptr;
+    }
+}
+
+bool QtSoundOutput::start(QByteArrayView image, const SoundRequest &request)
+{
     // No device, no sound, and nothing to report.
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull())
@@ -95,16 +187,17 @@ bool QtSoundOutput::playSound(QByteArrayView image, int flags)
         return false;
     }
     m_safety.start(int(clipMilliseconds(request.clip)) + SafetyMarginMs);
+    return true;
+}
 
-    if (!request.synchronous)
-        return true;
-    // The window repaints meanwhile but takes no input.
+// Until the clip has ended. The window repaints meanwhile but takes no input.
+void QtSoundOutput::waitForEnd()
+{
     QEventLoop wait;
     m_wait = &wait;
     wait.exec(QEventLoop::ExcludeUserInputEvents);
     if (m_wait == &wait)
         m_wait = nullptr;
-    return true;
 }
 
 void QtSoundOutput::onStateChanged(QAudio::State state)
@@ -123,6 +216,9 @@ void QtSoundOutput::onStateChanged(QAudio::State state)
 
 void QtSoundOutput::stop()
 {
+    m_answerBound.stop();
+    m_pending.reset();
+    m_pendingImage = {};
     m_drain.stop();
     m_safety.stop();
     if (m_sink) {
@@ -169,6 +265,14 @@ void setSoundOutput(SoundOutput *output)
 bool sndPlaySound(QByteArrayView image, int flags)
 {
     return soundOutput().playSound(image, flags);
+}
+
+void endIfSoundServerSilent(int status)
+{
+    if (serverConnection && !serverConnection->answered()) {
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
 }
 
 } // namespace platform

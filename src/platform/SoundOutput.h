@@ -34,4 +34,10 @@ void setSoundOutput(SoundOutput *output);
 // default sound unless SndNoDefault is given.
 bool sndPlaySound(QByteArrayView image, int flags);
 
+// Ends the process with status, at once, while the sound server has not yet
+// answered the program's first question: the sound library's own clean-up at
+// the very end would wait for that answer until it gives up (some 30 s).
+// Otherwise it returns, for the program to end as usual.
+void endIfSoundServerSilent(int status);
+
 } // namespace platform

@@ -775,7 +775,8 @@ void tst_BadInput::gameProgram()
 }
 
 // The Exit button's clip is synchronous: without a sound server it must not
-// hold the program, and the settings are still saved.
+// hold the program, and the settings are still saved. Nor does the window wait
+// for a server that never answers.
 void tst_BadInput::exitWithoutSoundServer_data()
 {
     QTest::addColumn<QString>("server");
@@ -794,6 +795,7 @@ void tst_BadInput::exitWithoutSoundServer()
     const QString store = program.config() + "/Levrun.ini";
     makeFile(QFile::encodeName(store), 0, keptStore(program.cwd(), {}));
     const QString address = scratch() + "/sound-server";
+    QFile::remove(address); // left by a row that failed
     QString pulseServer = "unix:" + address;
     int listener = -1;
     if (server == "silent") {
@@ -810,6 +812,19 @@ void tst_BadInput::exitWithoutSoundServer()
         pulseServer = "tcp:[::1:no port";
     }
     QVERIFY(program.start(pulseServer));
+    if (listener >= 0) {
+        // The window is up while the program still waits for the server's
+        // answer: its connection is open, its first words read.
+        const int connection = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        QVERIFY(connection >= 0);
+        char words[4096];
+        ssize_t got = 0;
+        while ((got = ::recv(connection, words, sizeof words, 0)) > 0) {
+        }
+        QCOMPARE(got, ssize_t(-1));
+        QCOMPARE(errno, EAGAIN);
+        ::close(connection);
+    }
     program.pressExit();
     QVERIFY(program.ended());
     if (listener >= 0)
