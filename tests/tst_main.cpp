@@ -334,6 +334,38 @@ private slots:
         QVERIFY(!QFileInfo::exists(QFileInfo(storeFile()).path()));
     }
 
+    // A screen reader can name every control a user can reach, in both windows.
+    void everyControlHasAnAccessibleName()
+    {
+        const auto unnamed = [](QWidget *window) {
+            QStringList found;
+            for (QWidget *control : window->findChildren<QWidget *>()) {
+                QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control);
+                if (control->isVisible() && control->focusPolicy() != Qt::NoFocus &&
+                    (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
+                    found << control->metaObject()->className() + (u' ' + control->objectName());
+            }
+            return found;
+        };
+        frmMain window;
+        window.showCentred();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const int mode : {0, 1, 2, 3}) {
+            window.findChild<platform::ListView *>("lvwMaps")->setView(mode);
+            QCOMPARE(unnamed(&window).join(u','), QString());
+        }
+        QStringList aboutUnnamed{"(the box did not open)"};
+        QTimer::singleShot(100, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (box) {
+                aboutUnnamed = unnamed(box);
+                box->close();
+            }
+        });
+        window.cmdAbout_Click();
+        QCOMPARE(aboutUnnamed.join(u','), QString());
+    }
+
     // Closed with OK's access key, then Escape, then the close box: the same texts
     // each time, and only OK plays its clip.
     void textsIdenticalOnEveryOpening()

@@ -662,6 +662,11 @@ bool ListView::eventFilter(QObject *watched, QEvent *event)
             }
         }
         break;
+    case QEvent::Show:
+        // The view that takes the focus stands for the list: a screen reader names it so.
+        if (!onViewport)
+            static_cast<QWidget *>(watched)->setAccessibleName(accessibleName());
+        break;
     default:
         break;
     }
