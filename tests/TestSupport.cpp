@@ -58,15 +58,26 @@ void clearLog()
     QFile::remove(QStringLiteral("Levrun.VNL"));
 }
 
+// Run by hand, a test would make its files in the root folder and its settings
+// in the user's own: only tests/run-isolated gives it folders of its own.
+static QString scratchFolder()
+{
+    const QString folder = qEnvironmentVariable("LEVRUN_TEST_SCRATCH");
+    if (folder.isEmpty())
+        qFatal("no scratch folder: run the tests through ctest (tests/run-isolated)");
+    return folder;
+}
+
 void setUpApplication()
 {
+    scratchFolder();
     QCoreApplication::setApplicationName(platform::appTitle());
     QCoreApplication::setOrganizationName(platform::appTitle());
 }
 
 QString scratch(const QString &relative)
 {
-    return QDir(qEnvironmentVariable("LEVRUN_TEST_SCRATCH")).filePath(relative);
+    return QDir(scratchFolder()).filePath(relative);
 }
 
 QString storeFile()
