@@ -251,8 +251,17 @@ QString findNext()
     return running.next();
 }
 
+static void (*lengthQueryHook)(const QString &path) = nullptr;
+
+void setLengthQueryHook(void (*hook)(const QString &path))
+{
+    lengthQueryHook = hook;
+}
+
 qint64 fileLength(const QString &path)
 {
+    if (lengthQueryHook)
+        lengthQueryHook(path);
     struct stat status;
     int result = 0;
     if (!enumeration().statListed(path, &status, &result)) {

@@ -29,6 +29,10 @@ quint64 scanNumber();
 // there fails with FileNotFound, one that cannot be looked at with PermissionDenied.
 qint64 fileLength(const QString &path);
 
+// Tests: hook is called with the path just before every length query
+// (a file can then vanish between its listing and its query); nullptr: none.
+void setLengthQueryHook(void (*hook)(const QString &path));
+
 // Makes the drive named by the first character of path the current one. Linux
 // has one file tree and no drive letters, so there is nothing to change.
 void changeDrive(const QString &path);
