@@ -38,69 +38,39 @@ private slots:
         QCOMPARE(logged(), QStringList({", Main, LoadSettings, Type mismatch", generic, generic}));
     }
 
-    // What: the log line at the time from, a size, a number stored or read back
-    // (from the text), or the tiles of a window (tile width, outer size in twips).
+    // What (and the locale): the log line at the time from, a size, a number
+    // stored or read back from the text, or the tiles of a window (tile width,
+    // outer width and height in twips). To: the text or the number, or the failure.
     void text_data()
     {
-        QTest::addColumn<QString>("what"); // and the locale
+        QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to"); // the text or the number, or the failure
-        const QString log = "\", Main, LoadMaps, Overflow";
-        QTest::newRow("log line, US English") << "log en_US"
-                                              << "09:05:07"
-                                              << "\"12/6/26\", \"09:05:07" + log;
-        QTest::newRow("log line, German") << "log de_DE"
-                                          << "21:30:00"
-                                          << "\"06.12.26\", \"21:30:00" + log;
-        QTest::newRow("size past 32 bits") << "size en_US"
-                                           << "3221225472"
-                                           << "3,221,225,472";
-        QTest::newRow("size, Indian English in threes") << "size en_IN"
-                                                        << "1234567"
-                                                        << "1,234,567";
-        QTest::newRow("size, German") << "size de_DE"
-                                      << "1234"
-                                      << "1.234";
-        QTest::newRow("size 0 shows nothing") << "size en_US"
-                                              << "0"
-                                              << "";
-        QTest::newRow("whole width stored bare") << "store de_DE"
-                                                 << "1440"
-                                                 << "1440";
-        QTest::newRow("width with a fraction") << "store de_DE"
-                                               << "1234.5"
-                                               << "1234,5";
-        QTest::newRow("width with blanks") << "single de_DE"
-                                           << " 1234,5 "
-                                           << "1234.5";
-        QTest::newRow("width, another region's") << "single de_DE"
-                                                 << "2250.5"
-                                                 << "Type mismatch";
-        QTest::newRow("empty width") << "single de_DE"
-                                     << ""
-                                     << "Type mismatch";
-        QTest::newRow("view 2,5 to even") << "long de_DE"
-                                          << "2,5"
-                                          << "2";
-        QTest::newRow("view 3,5 to even") << "long de_DE"
-                                          << "3,5"
-                                          << "4";
-        QTest::newRow("view of letters") << "long de_DE"
-                                         << "abc"
-                                         << "Type mismatch";
-        QTest::newRow("view past 32 bits") << "long de_DE"
-                                           << "3000000000"
-                                           << "Overflow";
-        QTest::newRow("About box tiles, by columns")
-            << "tiles"
-            << "1980 7275 3075"
-            << "0,0 0,1605 1980,0 1980,1605 3960,0 3960,1605 5940,0 5940,1605 ";
-        QTest::newRow("bounds included") << "tiles"
-                                         << "1980 1980 1605"
-                                         << "0,0 0,1605 1980,0 1980,1605 ";
-        QTest::newRow("no tile width, no tiles") << "tiles"
-                                                 << "0 6045 5940"
-                                                 << "";
+        QTest::addColumn<QString>("to");
+        const char *const rows[][4] = {
+            {"log line, US English", "log en_US", "09:05:07",
+             R"("12/6/26", "09:05:07", Main, LoadMaps, Overflow)"},
+            {"log line, German", "log de_DE", "21:30:00",
+             R"("06.12.26", "21:30:00", Main, LoadMaps, Overflow)"},
+            {"size past 32 bits", "size en_US", "3221225472", "3,221,225,472"},
+            {"size, Indian English in threes", "size en_IN", "1234567", "1,234,567"},
+            {"size, German", "size de_DE", "1234", "1.234"},
+            {"size 0 shows nothing", "size en_US", "0", ""},
+            {"whole width stored bare", "store de_DE", "1440", "1440"},
+            {"width with a fraction", "store de_DE", "1234.5", "1234,5"},
+            {"width with blanks", "single de_DE", " 1234,5 ", "1234.5"},
+            {"width, another region's", "single de_DE", "2250.5", "Type mismatch"},
+            {"empty width", "single de_DE", "", "Type mismatch"},
+            {"view 2,5 to even", "long de_DE", "2,5", "2"},
+            {"view 3,5 to even", "long de_DE", "3,5", "4"},
+            {"view of letters", "long de_DE", "abc", "Type mismatch"},
+            {"view past 32 bits", "long de_DE", "3000000000", "Overflow"},
+            {"About box tiles, by columns", "tiles", "1980 7275 3075",
+             "0,0 0,1605 1980,0 1980,1605 3960,0 3960,1605 5940,0 5940,1605 "},
+            {"bounds included", "tiles", "1980 1980 1605", "0,0 0,1605 1980,0 1980,1605 "},
+            {"no tile width, no tiles", "tiles", "0 6045 5940", ""},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
     }
 
     void text()

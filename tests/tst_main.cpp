@@ -97,7 +97,9 @@ private slots:
         QTest::newRow("chooser, cancelled") << "cmdSelectFolder" << chooser << none;
         QTest::newRow("Play") << "cmdPlay" << play << none;
         QTest::newRow("Alt+P") << "Alt+P" << play << none;
-        QTest::newRow("Enter in the list") << "Return" << play << none;
+        QTest::newRow("Enter in the list") << "list Return" << play << none;
+        QTest::newRow("another key in the list") << "list A" << QStringList() << none;
+        QTest::newRow("F2 in the list: no renaming") << "list F2" << QStringList() << none;
         QTest::newRow("double click") << "double click" << play << none;
         QTest::newRow("Play, the folder typed is not there: the game is still looked for")
             << "cmdPlay" << QStringList{"WAV3 1", ", Main, cmdPlay_Click, Path not found", NoGame}
@@ -197,8 +199,18 @@ private slots:
             if (answer == "opener")
                 QDesktopServices::setUrlHandler(scheme, &catcher, "open");
         QAbstractItemView *view = mapList(form)->currentView();
-        if (how.startsWith("Alt+") || how == "Return")
-            QTest::keySequence(how == "Return" ? view : static_cast<QWidget *>(&form), how);
+        // The top row of pixels across a tile's edge, where no control covers it.
+        const auto tiled = [&](QWidget &window, int from) {
+            const QImage shot = window.grab().toImage(), tile = form.backgroundTile().toImage();
+            for (int x = from; x < from + 140; ++x)
+                if (shot.pixel(x, 0) != tile.pixel(x % 132, 0))
+                    return false;
+            return true;
+        };
+        if (how.startsWith("Alt+"))
+            QTest::keySequence(&form, how);
+        else if (how.startsWith("list "))
+            QTest::keySequence(view, how.mid(5));
         else if (how == "double click")
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                                view->visualRect(view->model()->index(0, 0)).center());
@@ -206,23 +218,26 @@ private slots:
             form.close();
         else if (how == "signal")
             ::raise(SIGTERM);
-        else if (how == "Form_Paint")
+        else if (how == "Form_Paint" && tiled(form, 0))
             form.Form_Paint();
         else if (auto *action = form.findChild<QAction *>(how))
             action->trigger();
         else if (auto *button = form.findChild<QPushButton *>(how))
             button->click();
-        else if (frmAbout box(&form); how == "About Form_Paint")
-            box.Form_Paint();
-        else if (how.startsWith("lbl")) {
+        else if (frmAbout box(&form); how.startsWith("lbl") || how == "About Form_Paint") {
             box.show();
             QVERIFY(QTest::qWaitForWindowExposed(&box));
-            QTest::mouseClick(box.findChild<QLabel *>(how), Qt::LeftButton);
-            QTest::mouseClick(box.findChild<QLabel *>(how), Qt::LeftButton);
-            QVERIFY(box.isVisible()); // open for another
+            if (how == "About Form_Paint" && tiled(box, 136)) // right of the icon
+                box.Form_Paint();
+            for (int click = 0; how.startsWith("lbl") && click < 2; ++click)
+                QTest::mouseClick(box.findChild<QLabel *>(how), Qt::LeftButton);
+            QVERIFY(box.isVisible()); // open for another click
         }
         const auto seen = [&] {
             QStringList got = modal + soundRequests() + catcher.opened + logged();
+            for (QLineEdit *editor : view->findChildren<QLineEdit *>())
+                if (editor->isVisible())
+                    got << "renaming";
             if (QDir::current().dirName() != "cwd")
                 got << QDir::current().dirName();
             return shown && !form.isVisible() ? got << "closed" : got;
@@ -244,7 +259,7 @@ private slots:
         const QString load = ", Main, LoadSettings, ",
                       noFolder = ", Main, LoadMaps, Path not found";
         const QString notWritten = ", Main, SaveSettings, Path/File access error";
-        const QString typed = R"(  /none such/Düke, "Atomic"\@Variant(x);y#z=w  )";
+        const QString typed = R"(  /no such/Düke, "Atomic"\@Variant(x);y#z=w  )";
         const QByteArray earlier = "[Config]\nColumn1=1500\nColumn2=1500\nView=0\nDukePath=/old\n";
         const QByteArray zeros(300, '0');
         const QStringList saved{"2100", "1050", "2", typed};
@@ -259,6 +274,10 @@ private slots:
             << none
             << QStringList{"1440", "900", "3", "/no"} +
                    QStringList{load + "Type mismatch", load + "Overflow", noFolder};
+        QTest::newRow("negative width and view 7 refused")
+            << QByteArray("[Config]\nColumn2=-15\nView=7\n") << none
+            << QStringList{"1440", "1440", "3", none} +
+                   QStringList(2, load + "Invalid property value");
         QTest::newRow("close box, replacing the earlier run's")
             << earlier << "close box" << saved + QStringList{noFolder};
         QTest::newRow("Exit") << earlier << "cmdExit" << saved + QStringList{noFolder};
