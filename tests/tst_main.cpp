@@ -149,8 +149,9 @@ private slots:
         platform::setLengthQueryHook(
             [](const QString &path) { soundRequests() << QFileInfo(path).fileName(); });
         frmMain form;
-        // A view change ends with a page change. Through a window that never had
-        // the focus, the failure leaves nothing of Qt's half done.
+        // A view change ends with a page change. For those rows the window stays
+        // hidden: with no focus to carry over, a failure there leaves nothing in
+        // Qt half done.
         const bool shown = answer != "page";
         mapList(form)->setView(how == "mnuViewReport" ? 0 : 3);
         if (shown)
