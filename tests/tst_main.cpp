@@ -331,6 +331,28 @@ private slots:
         QCOMPARE(QFileInfo::exists(storeFile()), !ini.isEmpty()); // a read makes nothing
     }
 
+    // A screen reader can name every control a user can reach, in both windows.
+    void namedForScreenReaders()
+    {
+        frmMain window;
+        window.showCentred();
+        frmAbout about(&window);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QStringList unnamed;
+        for (const int view : {0, 1, 2, 3}) {
+            mapList(window)->setView(view);
+            for (QWidget *control :
+                 window.findChildren<QWidget *>() + about.findChildren<QWidget *>()) {
+                QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control);
+                if (control->isVisible() && control->focusPolicy() != Qt::NoFocus &&
+                    (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
+                    unnamed << control->objectName();
+            }
+        }
+        QCOMPARE(unnamed, QStringList());
+    }
+
     // Maps as stored, sorted, with their sizes; folders, hidden files, pipes, other
     // files and broken links left out, a link to a map listed. An empty folder text
     // scans the root, which holds no maps (the current folder does).
