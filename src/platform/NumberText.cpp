@@ -9,16 +9,24 @@ namespace platform {
 
 namespace {
 
-QLocale withoutGroupSeparators(QLocale locale)
+// ASCII digits turned into the locale's own, which are all its parser knows.
+QString localDigits(const QString &text, const QLocale &locale)
 {
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return locale;
+    const QList<uint> zero = locale.zeroDigit().toUcs4();
+    if (zero.size() != 1 || zero.first() == u'0')
+        return text;
+    QString local;
+    for (const QChar c : text) {
+        const char32_t digit = c >= u'0' && c <= u'9' ? zero.first() + (c.unicode() - u'0') : 0;
+        local += digit ? QString::fromUcs4(&digit, 1) : QString(c);
+    }
+    return local;
 }
 
 double number(const QString &text, const QLocale &locale)
 {
     bool ok = false;
-    const double value = locale.toDouble(text.trimmed(), &ok);
+    const double value = locale.toDouble(localDigits(text.trimmed(), locale), &ok);
     // QLocale reads "inf" and "nan" as numbers; no user writes those as a width.
     if (!ok || !std::isfinite(value))
         fail(TypeMismatch);
@@ -46,12 +54,12 @@ qint32 CLng(const QString &text, const QLocale &locale)
 
 QString CStr(float value, const QLocale &locale)
 {
-    return withoutGroupSeparators(locale).toString(double(value), 'g', 7);
+    return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
 }
 
-QString CStr(qint32 value, const QLocale &locale)
+QString CStr(qint32 value, const QLocale &)
 {
-    return withoutGroupSeparators(locale).toString(value);
+    return QString::number(value);
 }
 
 } // namespace platform
