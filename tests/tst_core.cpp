@@ -3,6 +3,9 @@
 #include "TestSupport.h"
 #include "errlog/ErrLog.h"
 #include "platform/NumberFormat.h"
+#include "platform/NumberText.h"
+#include "platform/ProgramStarter.h"
+#include "platform/SettingsStore.h"
 #include "platform/Tiling.h"
 
 #include <QtTest>
@@ -118,6 +121,50 @@ private slots:
                 expected.append({x, y});
         QCOMPARE(platform::tilePositions(tileWidth, 1605, bounds.width(), bounds.height()),
                  expected);
+    }
+
+    // Widths and the view stored in one language read back in any other, a
+    // fraction in the same language, and a store with the language's own
+    // digits, as an earlier version wrote it, still reads.
+    void numbersReadInEveryLanguage_data()
+    {
+        QTest::addColumn<QLocale>("writer");
+        QTest::addColumn<QLocale>("reader");
+        for (const char *writer : {"en_US", "de_DE", "ar_EG", "fa_IR"})
+            for (const char *reader : {"en_US", "de_DE", "ar_EG", "fa_IR"})
+                QTest::addRow("%s to %s", writer, reader) << QLocale(writer) << QLocale(reader);
+    }
+
+    void numbersReadInEveryLanguage()
+    {
+        QFETCH(QLocale, writer);
+        QFETCH(QLocale, reader);
+        QCOMPARE(CSng(CStr(1440.f, writer), reader), 1440.f);
+        QCOMPARE(CLng(CStr(qint32(3), writer), reader), 3);
+        QCOMPARE(CSng(CStr(12.5f, reader), reader), 12.5f);
+        QCOMPARE(CSng(reader.toString(1440), reader), 1440.f);
+    }
+
+    // No other file fills in the keys the store is missing.
+    void storeKeepsToItsOwnFile()
+    {
+        QSettings(qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun.ini", QSettings::IniFormat)
+            .setValue("Config/View", 1);
+        QCOMPARE(GetSetting("Levrun", "Config", "View", "3"), "3");
+    }
+
+    // Play refuses a map name only when it names nothing in the folder: a
+    // name that is not UTF-8 on disk reads with U+FFFD in its place; a name
+    // that really holds U+FFFD is played.
+    void playRefusesOnlyNamesThatAreNotThere()
+    {
+        for (const char *name : {"E1L1\xef\xbf\xbd.MAP", "E1L2\xff.MAP"})
+            QVERIFY(std::fclose(std::fopen(name, "w")) == 0);
+        const auto play = [](const char *name) {
+            return failureOf([&] { startProgram("true", {"-map", QFile::decodeName(name)}); });
+        };
+        QCOMPARE(play("E1L1\xef\xbf\xbd.MAP"), 0);
+        QCOMPARE(play("E1L2\xff.MAP"), int(BadFileName));
     }
 };
 

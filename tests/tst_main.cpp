@@ -472,6 +472,65 @@ private slots:
                  QStringList(about ? 8 : 16, QString(about ? ", About, " : ", Main, ") +
                                                  "Form_Paint, Invalid procedure call or argument"));
     }
+
+    // From the list: Alt+F only moves the focus, pressing nothing; Enter
+    // presses the focused button as Space does; with no default button, Enter
+    // in the folder box does nothing.
+    void keysOnButtons_data()
+    {
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("after"); // the focused control, then the clips asked for
+        QTest::newRow("Alt+F moves to Refresh") << QKeySequence("Alt+F") << "cmdRefresh";
+        QTest::newRow("Tab, Enter plays") << QKeySequence("Tab, Return") << "cmdPlay WAV3 1";
+        QTest::newRow("Enter in the box")
+            << QKeySequence("Backtab, Backtab, Return") << "txtDukePath";
+    }
+
+    void keysOnButtons()
+    {
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, after);
+        Window window(scratch("cwd"));
+        QTest::keySequence(window.form.windowHandle(), keys);
+        const QString focused = QApplication::focusWidget()->objectName();
+        QCOMPARE((QStringList(focused) + soundRequests()).join(' '), after);
+        // A button held down clicks when it comes up.
+        QVERIFY(!window.form.findChild<QPushButton *>("cmdRefresh")->isDown());
+    }
+
+    // Choosing the game folder changes nothing on disk: nothing in the chooser
+    // renames, deletes or makes folders.
+    void folderChooserChangesNothingOnDisk()
+    {
+        bool writes = true;
+        QTimer::singleShot(0, [&] {
+            QWidget *chooser = QApplication::activeModalWidget();
+            QVERIFY(chooser);
+            writes = !chooser->findChild<QFileSystemModel *>()->isReadOnly() ||
+                     chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
+            chooser->close();
+        });
+        sBrowseForFolder(nullptr, {});
+        QVERIFY(!writes);
+    }
+
+    // In the About box a double click on a link is one click, one program; the
+    // icon is stretched with hard pixel edges, as a stretched picture is.
+    void aboutLinkAndIcon()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler("https", &catcher, "open");
+        frmMain window;
+        frmAbout about(&window);
+        auto *link = about.findChild<QLabel *>("lblSite");
+        QTest::mouseClick(link, Qt::LeftButton);   // press, release,
+        QTest::mouseDClick(link, Qt::LeftButton);  // double click,
+        QTest::mouseRelease(link, Qt::LeftButton); // release
+        QDesktopServices::unsetUrlHandler("https");
+        QCOMPARE(catcher.opened, QStringList{LEVRUN_SITE});
+        QCOMPARE(about.findChild<QLabel *>("Image1")->pixmap().toImage(),
+                 about.windowIcon().pixmap(32).toImage().scaled(136, 136));
+    }
 };
 
 int main(int argc, char **argv)
