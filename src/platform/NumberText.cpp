@@ -9,24 +9,10 @@ namespace platform {
 
 namespace {
 
-// ASCII digits turned into the locale's own, which are all its parser knows.
-QString localDigits(const QString &text, const QLocale &locale)
-{
-    const QList<uint> zero = locale.zeroDigit().toUcs4();
-    if (zero.size() != 1 || zero.first() == u'0')
-        return text;
-    QString local;
-    for (const QChar c : text) {
-        const char32_t digit = c >= u'0' && c <= u'9' ? zero.first() + (c.unicode() - u'0') : 0;
-        local += digit ? QString::fromUcs4(&digit, 1) : QString(c);
-    }
-    return local;
-}
-
 double number(const QString &text, const QLocale &locale)
 {
     bool ok = false;
-    const double value = locale.toDouble(localDigits(text.trimmed(), locale), &ok);
+    const double value = locale.toDouble(text.trimmed(), &ok); // ASCII digits or the locale's own
     // QLocale reads "inf" and "nan" as numbers; no user writes those as a width.
     if (!ok || !std::isfinite(value))
         fail(TypeMismatch);
