@@ -524,6 +524,7 @@ private slots:
         frmAbout about(&window);
         auto *link = about.findChild<QLabel *>("lblSite");
         QTest::mouseClick(link, Qt::LeftButton);   // press, release,
+        QTest::mousePress(link, Qt::LeftButton);   // press,
         QTest::mouseDClick(link, Qt::LeftButton);  // double click,
         QTest::mouseRelease(link, Qt::LeftButton); // release
         QDesktopServices::unsetUrlHandler("https");
