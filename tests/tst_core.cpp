@@ -2,6 +2,7 @@
 // tiles go. Numbers read from the settings are tst_main's part.
 #include "TestSupport.h"
 #include "errlog/ErrLog.h"
+#include "platform/Centring.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
 #include "platform/ProgramStarter.h"
@@ -154,17 +155,25 @@ private slots:
     }
 
     // Play refuses a map name only when it names nothing in the folder: a
-    // name that is not UTF-8 on disk reads with U+FFFD in its place; a name
-    // that really holds U+FFFD is played.
+    // name that is not UTF-8 on disk (E1L2\xff.MAP) reads with U+FFFD in its
+    // place, which names no file; a name that really holds U+FFFD is played.
     void playRefusesOnlyNamesThatAreNotThere()
     {
-        for (const char *name : {"E1L1\xef\xbf\xbd.MAP", "E1L2\xff.MAP"})
-            QVERIFY(std::fclose(std::fopen(name, "w")) == 0);
+        QVERIFY(QFile("E1L1\uFFFD.MAP").open(QIODevice::WriteOnly));
         const auto play = [](const char *name) {
             return failureOf([&] { startProgram("true", {"-map", QFile::decodeName(name)}); });
         };
-        QCOMPARE(play("E1L1\xef\xbf\xbd.MAP"), 0);
+        QCOMPARE(play("E1L1\uFFFD.MAP"), 0);
         QCOMPARE(play("E1L2\xff.MAP"), int(BadFileName));
+    }
+
+    // The whole window, frame included, in the middle of the free area: the
+    // main window with 3-pixel borders and a 19-pixel title bar, under a
+    // 24-pixel panel, has its client area 19 pixels lower than unframed.
+    void centredWithItsFrame()
+    {
+        QCOMPARE(centredClientPosition({0, 24, 1024, 744}, {397, 371}, {3, 19, 3, 3}),
+                 QPoint(313, 218));
     }
 };
 
