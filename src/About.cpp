@@ -6,13 +6,13 @@
 #include "config.h"
 #include "errlog/ErrLog.h"
 #include "platform/AppInfo.h"
+#include "platform/Centring.h"
 #include "platform/OpenAddress.h"
 #include "platform/Picture.h"
 #include "platform/Tiling.h"
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 
 using errlog::Guard;
 
@@ -52,8 +52,12 @@ void frmAbout::applyDesign()
         linLine()[i]->setAutoFillBackground(true);
     }
 
-    // The window icon of the main window, which the box inherits.
-    m_ui->Image1->setPixmap(windowIcon().pixmap(QSize(32, 32)));
+    // The window icon of the main window, which the box inherits, stretched
+    // with hard pixel edges as a stretched picture is, not smoothed.
+    m_ui->Image1->setPixmap(
+        windowIcon()
+            .pixmap(QSize(32, 32))
+            .scaled(m_ui->Image1->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
 
     const QCursor hand(QPixmap(QStringLiteral(":/pictures/hand.png")), 12, 6);
     for (QWidget *pointed :
@@ -61,8 +65,7 @@ void frmAbout::applyDesign()
           static_cast<QWidget *>(m_ui->cmdOk)})
         pointed->setCursor(hand);
 
-    if (const QScreen *screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    platform::centreOnScreen(this);
 }
 
 std::array<QFrame *, 2> frmAbout::linLine() const

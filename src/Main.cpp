@@ -6,6 +6,7 @@
 #include "WAVRes.h"
 #include "errlog/ErrLog.h"
 #include "platform/AppInfo.h"
+#include "platform/Centring.h"
 #include "platform/FileSystem.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
@@ -19,8 +20,8 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPainter>
-#include <QScreen>
 #include <QStringBuilder>
 #include <QStyle>
 
@@ -34,6 +35,24 @@ QPixmap maskedPicture(const QString &path, const QColor &transparent)
     picture.setMask(picture.createMaskFromColor(transparent));
     return picture;
 }
+
+// A label's access key clicks a buddy that is a button; this one only moves
+// the focus there.
+class FocusOnlyAccessKey : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *label = qobject_cast<QLabel *>(watched);
+        if (event->type() != QEvent::Shortcut || !label || !label->buddy())
+            return false;
+        label->buddy()->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+};
 
 QFont arial(double points, bool bold)
 {
@@ -85,9 +104,12 @@ void frmMain::applyDesign()
          {m_ui->cmdPlay, m_ui->cmdExit, m_ui->cmdAbout, m_ui->cmdSelectFolder, m_ui->cmdRefresh}) {
         button->setFont(controls);
         button->setCursor(hand);
-        button->setAutoDefault(false);
+        // Enter presses the focused button, as Space does; no button is the
+        // window's default.
+        button->setAutoDefault(true);
         button->setDefault(false);
     }
+    m_ui->lblLabels->installEventFilter(new FocusOnlyAccessKey(this));
     m_ui->lvwMaps->setFont(controls);
     m_ui->txtDukePath->setFont(controls);
     m_ui->lblLabels->setFont(controls);
@@ -116,9 +138,7 @@ void frmMain::connectHandlers()
 
 void frmMain::showCentred()
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->availableGeometry().center() - rect().center());
+    platform::centreOnScreen(this);
     show();
     m_ui->lvwMaps->setFocus();
 }

@@ -1,9 +1,12 @@
 // The window-free logic: the log line and its guard, numbers as text in the
-// user's region, and where the background tiles go.
+// user's region, where the background tiles and the windows go, and which map
+// names Play refuses.
 #include "TestSupport.h"
 #include "errlog/ErrLog.h"
+#include "platform/Centring.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
+#include "platform/ProgramStarter.h"
 #include "platform/Tiling.h"
 
 #include <QtTest>
@@ -39,8 +42,10 @@ private slots:
     }
 
     // What (and the locale): the log line at the time from, a size, a number
-    // stored or read back from the text, or the tiles of a window (tile width,
-    // outer width and height in twips). To: the text or the number, or the failure.
+    // stored or read back from the text, numbers stored in one language and
+    // read in another (from), the tiles of a window (tile width, outer width
+    // and height in twips), where a framed window's client area goes, or a
+    // map name given to Play. To: the text or the number, or the failure.
     void text_data()
     {
         QTest::addColumn<QString>("what");
@@ -68,9 +73,21 @@ private slots:
              "0,0 0,1605 1980,0 1980,1605 3960,0 3960,1605 5940,0 5940,1605 "},
             {"bounds included", "tiles", "1980 1980 1605", "0,0 0,1605 1980,0 1980,1605 "},
             {"no tile width, no tiles", "tiles", "0 6045 5940", ""},
+            {"width in Arabic, ASCII digits", "store ar_EG", "1234.5", "1234٫5"},
+            {"view in Persian, ASCII digits", "store fa_IR", "3", "3"},
+            // Available area under a 24-pixel panel, client size, frame widths.
+            {"centred, frame and all", "centre", "0 24 1024 744 397 371 3 19 3 3", "313,218"},
+            {"a name with U+FFFD played", "play", "E1L1\uFFFD.MAP", ""},
+            {"a name not UTF-8 on disk refused", "play", "E1L2\xff.MAP", "Bad file name or number"},
         };
         for (const auto &row : rows)
             QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
+        // Widths and the view written in one language, read in another; a
+        // fraction and the language's own digits (an earlier store) in its own.
+        for (const char *writer : {"en_US", "de_DE", "ar_EG", "fa_IR"})
+            for (const char *reader : {"en_US", "de_DE", "ar_EG", "fa_IR"})
+                QTest::addRow("numbers, %s to %s", writer, reader)
+                    << QString("across ") + writer << reader << "1440 3 12.5 1440";
     }
 
     void text()
@@ -92,7 +109,24 @@ private slots:
                 result = QString::number(CSng(from, locale));
             else if (what.startsWith("long"))
                 result = QString::number(CLng(from, locale));
-            else // tile width, window width and height, the tile 1605 high
+            else if (what.startsWith("across")) {
+                const QLocale reader(from);
+                result = QString("%1 %2 %3 %4")
+                             .arg(CSng(CStr(1440.f, locale), reader))
+                             .arg(CLng(CStr(qint32(3), locale), reader))
+                             .arg(CSng(CStr(12.5f, reader), reader))
+                             .arg(CSng(reader.toString(1440), reader));
+            } else if (what == "centre") {
+                const QStringList n = from.split(' ');
+                const QPoint at =
+                    centredClientPosition({n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()},
+                                          {n[4].toInt(), n[5].toInt()},
+                                          {n[6].toInt(), n[7].toInt(), n[8].toInt(), n[9].toInt()});
+                result = QString("%1,%2").arg(at.x()).arg(at.y());
+            } else if (what == "play") {
+                QFile("E1L1\uFFFD.MAP").open(QIODevice::WriteOnly);
+                startProgram("true", {"-map", from});
+            } else // tile width, window width and height, the tile 1605 high
                 for (const TwipPoint &at : tilePositions(from.section(' ', 0, 0).toFloat(), 1605,
                                                          from.section(' ', 1, 1).toFloat(),
                                                          from.section(' ', 2).toFloat()))

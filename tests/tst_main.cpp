@@ -24,16 +24,22 @@ const QString Thrown = "Application-defined or object-defined error";
 // Blanks, a comma, and well past the 259 characters of the old fixed buffers.
 const QString Atomic = "Duke Nukem 3D, Atomic" + QString("/a-long-name").repeated(25);
 
-// Fails the statement that gives a window this title.
-struct TitleRefusal : QObject
+// Fails, once, the statement that sends an event of this type to the object
+// of this name or window title.
+struct Refusal : QObject
 {
-    QString title;
+    int type = -1;
+    QString target;
+    bool done = false;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::WindowTitleChange && watched->isWidgetType() &&
-            static_cast<QWidget *>(watched)->windowTitle() == title)
-            throw std::runtime_error("title refused");
-        return false;
+        const auto *widget = qobject_cast<QWidget *>(watched);
+        if (event->type() != type ||
+            (watched->objectName() != target && (!widget || widget->windowTitle() != target)))
+            return false;
+        type = -1;
+        done = true;
+        throw std::runtime_error("refused");
     }
 };
 
@@ -70,25 +76,29 @@ private slots:
             QDesktopServices::unsetUrlHandler(scheme);
     }
 
-    // The stored game folder holds E1L1.MAP. What a modal window showed, the
-    // clips asked for and the maps scanned, in order, the log, the folder made
-    // current, and whether the window closed.
+    // The stored game folder holds E1L1.MAP; the list has the focus. What a
+    // modal window or the View menu showed, the clips asked for and the maps
+    // scanned, in order, the log, the folder made current, whether the window
+    // closed, and where keys that move the focus left it. An answer may name a
+    // statement to fail: "; refuse", the event, and the object's name or title.
     void actions_data()
     {
         QTest::addColumn<QString>("how"); // keys, a control, or a gesture
         QTest::addColumn<QStringList>("outcome");
         QTest::addColumn<QString>("answer"); // to the modal window, or what fails
-        const QStringList chooser{"Select Duke Nukem 3D folder:", "frmMain", "/", "folders only"};
+        const QStringList chooser{"Select Duke Nukem 3D folder:", "frmMain", "/", "folders only",
+                                  "read-only"};
         const QStringList about = QStringList{"About Levrun", "frmMain"}
                                   << "Levrun v1.0\r\nA Windows front-end for Duke Nukem 3D maps"
                                   << "written by " LEVRUN_AUTHOR "\r\n\r\n"
-                                  << LEVRUN_SITE << "e-mail: " LEVRUN_EMAIL << "WAV4 1";
+                                  << LEVRUN_SITE << "e-mail: " LEVRUN_EMAIL << "hard edges"
+                                  << "WAV4 1";
         const QStringList play{"WAV3 1", NoGame, "duke3d"}, refresh{"WAV1 1", "E1L1.MAP"};
         const QStringList closed{"closed"}, exited{"WAV2", "closed"};
         const QString cannotDraw = "Form_Paint, Invalid procedure call or argument";
         QTest::newRow("start-up") << none << QStringList{"E1L1.MAP", "WAV6 1"} << none;
         QTest::newRow("Refresh") << "cmdRefresh" << refresh << none;
-        QTest::newRow("Alt+R") << "Alt+R" << refresh << none;
+        QTest::newRow("Alt+R") << "keys Alt+R" << refresh << none;
         QTest::newRow("menu's Refresh") << "mnuViewRefresh" << QStringList{"E1L1.MAP"} << none;
         QTest::newRow("chooser, a long name")
             << "cmdSelectFolder" << chooser + QStringList{"L.MAP"} << scratch(Atomic);
@@ -96,18 +106,30 @@ private slots:
             << "cmdSelectFolder" << chooser + QStringList{"E1L1.MAP"} << scratch("duke3d");
         QTest::newRow("chooser, cancelled") << "cmdSelectFolder" << chooser << none;
         QTest::newRow("Play") << "cmdPlay" << play << none;
-        QTest::newRow("Alt+P") << "Alt+P" << play << none;
-        QTest::newRow("Enter in the list") << "list Return" << play << none;
-        QTest::newRow("another key in the list") << "list A" << QStringList() << none;
-        QTest::newRow("F2 in the list: no renaming") << "list F2" << QStringList() << none;
+        QTest::newRow("Alt+P") << "keys Alt+P" << play << none;
+        QTest::newRow("Enter in the list") << "keys Return" << play << none;
+        QTest::newRow("another key in the list") << "keys A" << QStringList() << none;
+        QTest::newRow("F2 in the list: no renaming") << "keys F2" << QStringList() << none;
+        QTest::newRow("Tab, Enter on Play")
+            << "keys Tab, Return" << play + QStringList{"focus cmdPlay"} << none;
+        QTest::newRow("Enter in the folder box: no default button")
+            << "keys Backtab, Backtab, Return" << QStringList{"focus txtDukePath"} << none;
+        QTest::newRow("Alt+F moves to Refresh, pressing nothing")
+            << "keys Alt+F" << QStringList{"focus cmdRefresh"} << none;
+        QTest::newRow("right press: the View menu")
+            << "right press" << QStringList{"Icons", "Small icons", "List", "* Report", "Refresh"}
+            << none;
         QTest::newRow("double click") << "double click" << play << none;
         QTest::newRow("Play, the folder typed is not there: the game is still looked for")
             << "cmdPlay" << QStringList{"WAV3 1", ", Main, cmdPlay_Click, Path not found", NoGame}
             << scratch("gone");
         QTest::newRow("About, Alt+O") << "cmdAbout" << about + QStringList{"WAV5 1"} << "Alt+O";
         QTest::newRow("About, Enter") << "cmdAbout" << about + QStringList{"WAV5 1"} << "Return";
-        QTest::newRow("Alt+A, Escape") << "Alt+A" << about << "Esc";
+        QTest::newRow("Alt+A, Escape") << "keys Alt+A" << about << "Esc";
         QTest::newRow("About, close box") << "cmdAbout" << about << "close";
+        QTest::newRow("About, Escape failing")
+            << "cmdAbout" << about + QStringList{", About, Form_KeyPress, " + Thrown}
+            << "Esc; refuse Close frmAbout";
         QTest::newRow("web address") << "lblSite" << QStringList(2, LEVRUN_SITE) << "opener";
         QTest::newRow("e-mail address")
             << "lblEmail" << QStringList(2, "mailto:" LEVRUN_EMAIL) << "opener";
@@ -116,10 +138,12 @@ private slots:
         QTest::newRow("e-mail, no opener")
             << "lblEmail" << QStringList(2, ", About, lblEmail_Click, File not found") << none;
         QTest::newRow("Exit, its clip heard out") << "cmdExit" << exited << none;
-        QTest::newRow("Alt+X") << "Alt+X" << exited << none;
+        QTest::newRow("Alt+X") << "keys Alt+X" << exited << none;
+        QTest::newRow("Exit failing")
+            << "cmdExit" << QStringList{"WAV2", ", Main, cmdExit_Click, " + Thrown}
+            << "; refuse Close frmMain";
         QTest::newRow("close box") << "close box" << closed << none;
         QTest::newRow("signal") << "signal" << closed << none;
-        QTest::newRow("Alt+F") << "Alt+F" << QStringList() << none;
         // Outside a paint event nothing can be drawn: one line for each tile.
         QTest::newRow("Form_Paint")
             << "Form_Paint" << QStringList(16, ", Main, " + cannotDraw) << none;
@@ -127,10 +151,11 @@ private slots:
             << "About Form_Paint" << QStringList(8, ", About, " + cannotDraw) << none;
         // Failures that only a Qt call can raise, each under its handler's label.
         QTest::newRow("About's Form_Load")
-            << "About" << QStringList{", About, Form_Load, " + Thrown} << "About Levrun";
+            << "About" << QStringList{", About, Form_Load, " + Thrown}
+            << "; refuse WindowTitleChange About Levrun";
         QTest::newRow("cmdAbout_Click")
             << "cmdAbout" << QStringList{"WAV4 1", ", Main, cmdAbout_Click, " + Thrown}
-            << "<frmAbout>";
+            << "; refuse WindowTitleChange frmAbout";
         for (const char *entry :
              {"mnuViewIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewReport"})
             QTest::newRow(entry) << entry
@@ -143,6 +168,11 @@ private slots:
         QFETCH(QString, how);
         QFETCH(QStringList, outcome);
         QFETCH(QString, answer);
+        Refusal refusal;
+        refusal.type = QMetaEnum::fromType<QEvent::Type>().keyToValue(
+            answer.section("; refuse ", 1).section(' ', 0, 0).toLatin1());
+        refusal.target = answer.section("; refuse ", 1).section(' ', 1);
+        answer = answer.section("; refuse ", 0, 0);
         makeEntries(scratch("duke3d"), {"E1L1.MAP=1"});
         makeEntries(scratch(Atomic), {"L.MAP=3"});
         QSettings(storeFile(), QSettings::IniFormat).setValue("Config/DukePath", scratch("duke3d"));
@@ -169,19 +199,34 @@ private slots:
             folderBox(form)->setText(answer); // typed after the scan
         // The next modal window answered as a user would: the chooser goes to the
         // folder answer and confirms it (cancels when empty), the About box gets
-        // the keys in answer ("close": its close box). What it showed is noted.
+        // the keys in answer ("close": its close box), the View menu is left.
+        // What it showed is noted. One kept open by a failure is cancelled.
         QStringList modal;
         QTimer answering;
         connect(&answering, &QTimer::timeout, this, [&] {
-            QWidget *box = QApplication::activeModalWidget();
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *entry : menu->actions())
+                    if (!entry->isSeparator())
+                        modal << (entry->isChecked() ? "* " : "") + entry->text();
+                return void(menu->close());
+            }
+            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            if (box && !modal.isEmpty()) { // answered, kept open by a failed statement?
+                if (refusal.done)
+                    box->reject();
+                return;
+            }
             if (!box || !box->isActiveWindow())
                 return;
-            answering.stop();
             modal << box->windowTitle() << box->parentWidget()->objectName();
             if (auto *chooser = qobject_cast<QFileDialog *>(box)) {
                 const bool foldersOnly = chooser->fileMode() == QFileDialog::Directory &&
                                          chooser->testOption(QFileDialog::ShowDirsOnly);
-                modal << chooser->directory().path() << (foldersOnly ? "folders only" : "files");
+                const bool readOnly =
+                    chooser->findChild<QFileSystemModel *>()->isReadOnly() &&
+                    !chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
+                modal << chooser->directory().path() << (foldersOnly ? "folders only" : "files")
+                      << (readOnly ? "read-only" : "writable");
                 if (answer.isEmpty())
                     return chooser->reject();
                 chooser->setDirectory(answer);
@@ -189,14 +234,15 @@ private slots:
             }
             for (const char *name : {"lblTop", "lblMiddle", "lblSite", "lblEmail"})
                 modal << box->findChild<QLabel *>(name)->text();
+            const QImage icon = box->findChild<QLabel *>("Image1")->pixmap().toImage();
+            modal << (icon == box->windowIcon().pixmap(32).toImage().scaled(136, 136) ? "hard edges"
+                                                                                      : "smoothed");
             if (answer == "close")
                 box->close();
             else
                 QTest::keySequence(box->focusWidget(), QKeySequence(answer));
         });
         answering.start(20);
-        TitleRefusal refusal;
-        refusal.title = answer;
         qApp->installEventFilter(&refusal);
         UrlCatcher catcher;
         for (const char *scheme : {"https", "mailto"})
@@ -211,13 +257,13 @@ private slots:
                     return false;
             return true;
         };
-        if (how.startsWith("Alt+"))
-            QTest::keySequence(&form, how);
-        else if (how.startsWith("list "))
-            QTest::keySequence(view, how.mid(5));
+        const QPoint first = view->visualRect(view->model()->index(0, 0)).center();
+        if (how.startsWith("keys "))
+            QTest::keySequence(form.windowHandle(), QKeySequence(how.mid(5)));
         else if (how == "double click")
-            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
-                               view->visualRect(view->model()->index(0, 0)).center());
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, first);
+        else if (how == "right press")
+            QTest::mousePress(view->viewport(), Qt::RightButton, {}, first);
         else if (how == "close box")
             form.close();
         else if (how == "signal")
@@ -233,8 +279,15 @@ private slots:
             QVERIFY(QTest::qWaitForWindowExposed(&box));
             if (how == "About Form_Paint" && tiled(box, 136)) // right of the icon
                 box.Form_Paint();
-            for (int click = 0; how.startsWith("lbl") && click < 2; ++click)
-                QTest::mouseClick(box.findChild<QLabel *>(how), Qt::LeftButton);
+            // Two clicks, and between them a double click as the desktop sends
+            // it: its second press is not another click.
+            if (auto *link = box.findChild<QLabel *>(how)) {
+                QTest::mouseClick(link, Qt::LeftButton);
+                QTest::mousePress(link, Qt::LeftButton);
+                QTest::mouseDClick(link, Qt::LeftButton);
+                QTest::mouseRelease(link, Qt::LeftButton);
+                QTest::mouseClick(link, Qt::LeftButton);
+            }
             QVERIFY(box.isVisible()); // open for another click
         }
         const auto seen = [&] {
@@ -244,17 +297,20 @@ private slots:
                     got << "renaming";
             if (QDir::current().dirName() != "cwd")
                 got << QDir::current().dirName();
+            if (how.contains("Alt+F") || how.contains("tab", Qt::CaseInsensitive))
+                got << "focus " + QApplication::focusWidget()->objectName();
             return shown && !form.isVisible() ? got << "closed" : got;
         };
         QTRY_COMPARE(seen(), outcome);
-        // Alt+F only moves the focus on: the button is not held down to click.
-        QVERIFY(how != "Alt+F" || (QApplication::focusWidget()->objectName() == "cmdRefresh" &&
-                                   !QApplication::focusWidget()->property("down").toBool()));
+        // A button held down would click when it comes up.
+        QVERIFY(!form.findChild<QPushButton *>("cmdRefresh")->isDown());
     }
 
     // Read at start; then the user sets both widths, picks List, types a folder,
     // closes and starts again. Each write rewrites the store: over the file size
-    // limit, writes fail until the earlier run's long value has been replaced.
+    // limit, writes fail, keeping the store whole, until the earlier run's long
+    // value has been replaced. "other:" puts the ini in the file beside the
+    // store's folder, which QSettings would read too.
     void settings_data()
     {
         QTest::addColumn<QByteArray>("ini");
@@ -269,6 +325,9 @@ private slots:
         const QStringList saved{"2100", "1050", "2", typed};
         QTest::newRow("first run")
             << QByteArray() << none << QStringList{"1440", "1440", "3", none};
+        QTest::newRow("another file's keys not read")
+            << QByteArray("other:[Config]\nView=1\nDukePath=/no\n") << none
+            << QStringList{"1440", "1440", "3", none};
         // 1234,5 twips is 82.3 pixels, shown as 82: 1230 twips.
         QTest::newRow("regional format, whole pixels")
             << QByteArray("[Config]\nColumn1=\"1234,5\"\nColumn2=600\nView=\" 2 \"\n") << none
@@ -298,7 +357,10 @@ private slots:
         QFETCH(QByteArray, ini);
         QFETCH(QString, close);
         QFETCH(QStringList, outcome);
-        QFile store(storeFile());
+        const bool other = ini.startsWith("other:");
+        QFile store(other ? QFileInfo(storeFile()).path() + "/../Levrun.ini" : storeFile());
+        if (other)
+            ini.remove(0, 6);
         if (!ini.isEmpty())
             QVERIFY(QDir().mkpath(QFileInfo(store).path()) && store.open(QIODevice::WriteOnly) &&
                     store.write(ini) == ini.size() && store.flush());
@@ -328,7 +390,9 @@ private slots:
                               folderBox(*window)->text()}) +
                      logged(),
                  outcome);
-        QCOMPARE(QFileInfo::exists(storeFile()), !ini.isEmpty()); // a read makes nothing
+        // The store's one file, or none: a read makes nothing, a write leaves nothing beside it.
+        QCOMPARE(QDir(QFileInfo(storeFile()).path()).entryList(QDir::Files),
+                 QStringList(ini.isEmpty() || other ? 0 : 1, "Levrun.ini"));
     }
 
     // A screen reader can name every control a user can reach, in both windows.

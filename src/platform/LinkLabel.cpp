@@ -15,6 +15,13 @@ void LinkLabel::mousePressEvent(QMouseEvent *event)
     event->accept();
 }
 
+// The second press of a double click is not another click.
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    m_pressed = false;
+    event->accept();
+}
+
 void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     const bool click = m_pressed && event->button() == Qt::LeftButton &&

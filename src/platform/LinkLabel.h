@@ -5,6 +5,7 @@
 namespace platform {
 
 // A label that reports a click: the left button pressed and released over it.
+// A double click is one click.
 class LinkLabel : public QLabel
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:

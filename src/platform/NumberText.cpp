@@ -9,16 +9,10 @@ namespace platform {
 
 namespace {
 
-QLocale withoutGroupSeparators(QLocale locale)
-{
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return locale;
-}
-
 double number(const QString &text, const QLocale &locale)
 {
     bool ok = false;
-    const double value = locale.toDouble(text.trimmed(), &ok);
+    const double value = locale.toDouble(text.trimmed(), &ok); // ASCII digits or the locale's own
     // QLocale reads "inf" and "nan" as numbers; no user writes those as a width.
     if (!ok || !std::isfinite(value))
         fail(TypeMismatch);
@@ -46,12 +40,12 @@ qint32 CLng(const QString &text, const QLocale &locale)
 
 QString CStr(float value, const QLocale &locale)
 {
-    return withoutGroupSeparators(locale).toString(double(value), 'g', 7);
+    return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
 }
 
-QString CStr(qint32 value, const QLocale &locale)
+QString CStr(qint32 value, const QLocale &)
 {
-    return withoutGroupSeparators(locale).toString(value);
+    return QString::number(value);
 }
 
 } // namespace platform

@@ -5,10 +5,11 @@
 
 namespace platform {
 
-// Numbers as text in the user's regional format: the locale's digits, sign and
-// decimal separator, never a thousands separator (1440 stays "1440", so the
-// text reads back the same). Texts that are no number fail with "Type
-// mismatch", numbers beyond the type's range with "Overflow".
+// Numbers as text in the user's regional format: written with ASCII digits and
+// sign and the locale's decimal separator, never a thousands separator (1440
+// is "1440" in every language, so a store written in one reads in any other);
+// read with ASCII digits or the locale's own. Texts that are no number fail
+// with "Type mismatch", numbers beyond the type's range with "Overflow".
 
 // A single-precision number from text; blanks around the number are allowed.
 float CSng(const QString &text, const QLocale &locale = QLocale::system());

@@ -3,6 +3,7 @@
 #include "platform/ErrorCatalogue.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -10,10 +11,11 @@ namespace platform {
 
 void startProgram(const QString &program, const QStringList &arguments)
 {
-    // A name on disk that is not UTF-8 reads as U+FFFD, which names another
-    // file: the program would be started on something that is not there.
+    // A name on disk that is not UTF-8 reads with U+FFFD in it and then names
+    // no file here: the program would be started on something that is not
+    // there. A name that really holds U+FFFD is a file like any other.
     for (const QString &argument : arguments)
-        if (argument.contains(QChar::ReplacementCharacter))
+        if (argument.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(argument))
             fail(BadFileName);
     const QString here = QDir::currentPath();
     // Windows' program search covers the current directory; PATH on Linux does not.

@@ -30,14 +30,30 @@ void setAside(const QString &file)
     std::rename(from.constData(), to.constData());
 }
 
+QString storeFile(const QString &appName)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + appName + QLatin1Char('/') + appName + QStringLiteral(".ini");
+}
+
+// The store by its file name: QSettings keyed by organization and application
+// would also read $XDG_CONFIG_HOME/<application>.ini and the /etc/xdg files for
+// missing keys, and write what it found there into the user's own file.
+class Store : public QSettings
+{
+public:
+    explicit Store(const QString &appName)
+        : QSettings(storeFile(appName), QSettings::IniFormat)
+    {
+    }
+};
+
 // A pipe or a device in place of the store would hold QSettings for ever, or
 // fill memory without end, as soon as it opens the store: such a thing is set
 // aside unread. True when it was.
 bool setAsideUnreadable(const QString &appName)
 {
-    const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                         QLatin1Char('/') + appName + QLatin1Char('/') + appName +
-                         QStringLiteral(".ini");
+    const QString file = storeFile(appName);
     struct stat status;
     if (::stat(QFile::encodeName(file).constData(), &status) != 0 || S_ISREG(status.st_mode) ||
         S_ISDIR(status.st_mode))
@@ -51,7 +67,7 @@ void checkReadable(const QString &appName)
 {
     if (setAsideUnreadable(appName))
         fail(PathFileAccessError);
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, appName, appName);
+    Store settings(appName);
     switch (openStatus(settings)) {
     case QSettings::NoError:
         return;
@@ -70,7 +86,7 @@ QString GetSetting(const QString &appName, const QString &section, const QString
                    const QString &defaultValue)
 {
     checkReadable(appName);
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, appName, appName);
+    Store settings(appName);
     settings.beginGroup(section);
     const QVariant value = settings.value(key);
     if (!value.isValid())
@@ -89,14 +105,14 @@ void SaveSetting(const QString &appName, const QString &section, const QString &
     {
         // A damaged file would make QSettings drop what it cannot parse and
         // report the write as failed: keep it aside and start afresh instead.
-        QSettings existing(QSettings::IniFormat, QSettings::UserScope, appName, appName);
+        Store existing(appName);
         if (openStatus(existing) != QSettings::NoError)
             setAside(existing.fileName());
     }
     // QSettings writes through QSaveFile and, its atomic sync being on, never in
     // place: a temporary file in the same folder, flushed to disk, then renamed
     // over the old one. A crash or a full disk leaves the earlier file whole.
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, appName, appName);
+    Store settings(appName);
     settings.beginGroup(section);
     settings.setValue(key, value);
     settings.sync();

@@ -6,8 +6,9 @@ namespace platform {
 
 // The per-user settings store: text values keyed by application, section and
 // key, kept in an INI file under the user's configuration folder
-// ($XDG_CONFIG_HOME/<application>/<application>.ini). Each call opens the
-// store afresh; nothing is held between calls.
+// ($XDG_CONFIG_HOME/<application>/<application>.ini) and nowhere else: no
+// other file supplies missing keys. Each call opens the store afresh; nothing
+// is held between calls.
 //
 // A store file that cannot be read or parsed is set aside as <file>.bad and
 // the call fails once ("Invalid file format", "Path/File access error"); from
