@@ -3,6 +3,7 @@
 #include "platform/ErrorCatalogue.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -80,6 +82,34 @@ void checkReadable(const QString &appName)
     }
 }
 
+// A second name for file: a hard link costs no space on a full disk.
+bool keepCopy(const QString &file, const QString &name)
+{
+    return ::link(QFile::encodeName(file).constData(), QFile::encodeName(name).constData()) == 0 ||
+           QFile::copy(file, name);
+}
+
+// Whether the file just written gives back every key and value of settings.
+// It is read under a name new to this process: QSettings caches what it read
+// and wrote by file name, and would answer from that cache, not from the disk.
+bool readsBack(const QSettings &settings)
+{
+    static int checks = 0;
+    const QString name = settings.fileName() + QStringLiteral(".check%1").arg(++checks);
+    QFile::remove(name);
+    if (!keepCopy(settings.fileName(), name))
+        return false;
+    bool same;
+    {
+        QSettings written(name, QSettings::IniFormat);
+        same = written.status() == QSettings::NoError && written.allKeys() == settings.allKeys();
+        for (const QString &key : settings.allKeys())
+            same = same && written.value(key) == settings.value(key);
+    }
+    QFile::remove(name);
+    return same;
+}
+
 } // namespace
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,
@@ -109,21 +139,29 @@ void SaveSetting(const QString &appName, const QString &section, const QString &
         if (openStatus(existing) != QSettings::NoError)
             setAside(existing.fileName());
     }
-    // QSettings writes through QSaveFile and, its atomic sync being on, never in
-    // place: a temporary file in the same folder, flushed to disk, then renamed
-    // over the old one. A crash or a full disk leaves the earlier file whole.
+    // QSettings writes through QSaveFile, a temporary file renamed over the old
+    // one; but a write cut short by a full disk or a file size limit is still
+    // renamed over it and reported as done. So the old file is kept under a
+    // second name while the new one is read back whole, and put back if not.
+    const QString file = storeFile(appName), kept = file + QStringLiteral(".old");
+    QFile::remove(kept);
+    const bool hadFile = QFileInfo::exists(file);
+    if (hadFile && !keepCopy(file, kept))
+        fail(PathFileAccessError);
     Store settings(appName);
     settings.beginGroup(section);
     settings.setValue(key, value);
     settings.sync();
-    switch (settings.status()) {
-    case QSettings::NoError:
+    settings.endGroup();
+    if (settings.status() == QSettings::NoError && readsBack(settings)) {
+        QFile::remove(kept);
         return;
-    case QSettings::FormatError:
-        fail(InvalidFileFormat);
-    case QSettings::AccessError:
-        fail(PathFileAccessError);
     }
+    if (hadFile)
+        std::rename(QFile::encodeName(kept).constData(), QFile::encodeName(file).constData());
+    else
+        QFile::remove(file);
+    fail(settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
 }
 
 } // namespace platform

@@ -22,8 +22,9 @@ QString GetSetting(const QString &appName, const QString &section, const QString
 
 // Stores value under key, replacing any earlier text; creates the folder, the
 // file and the section as needed. The file is replaced as a whole, so an
-// interrupted write leaves the earlier file. Fails with "Path/File access
-// error" when the store cannot be written.
+// interrupted write leaves the earlier file; so does a write cut short by a
+// full disk or a file size limit. Fails with "Path/File access error" when
+// the store cannot be written whole.
 void SaveSetting(const QString &appName, const QString &section, const QString &key,
                  const QString &value);
 
