@@ -1,4 +1,4 @@
-// The window-free logic: the log line and its guard, numbers as text in the
+// The window-free logic: the log line and its messages, numbers as text in the
 // user's region, where the background tiles and the windows go, and which map
 // names Play refuses.
 #include "TestSupport.h"
@@ -11,8 +11,6 @@
 
 #include <QtTest>
 
-#include <stdexcept>
-
 using namespace platform;
 using namespace testsupport;
 
@@ -21,27 +19,8 @@ class tst_Core : public QObject
     Q_OBJECT
 
 private slots:
-    // A failing statement stops where it failed and adds one CR LF line; the next runs.
-    void guard()
-    {
-        clearLog();
-        QStringList ran;
-        errlog::Guard guard(", Main, LoadSettings, ");
-        guard.attempt([&] {
-            fail(TypeMismatch);
-            ran << "never";
-        });
-        guard.attempt([&] { ran << "second"; });
-        guard.attempt([] { throw std::runtime_error("from a library"); });
-        guard.attempt([] { fail(31337); }); // a number without an entry
-        QFile log("Levrun.VNL");
-        QVERIFY(log.open(QIODevice::ReadOnly) && log.readAll().endsWith("\r\n"));
-        QCOMPARE(ran, QStringList{"second"});
-        const QString generic = ", Main, LoadSettings, Application-defined or object-defined error";
-        QCOMPARE(logged(), QStringList({", Main, LoadSettings, Type mismatch", generic, generic}));
-    }
-
-    // What (and the locale): the log line at the time from, a size, a number
+    // What (and the locale): the log line at the time from, the message of a
+    // failure number, a size, a number
     // stored or read back from the text, numbers stored in one language and
     // read in another (from), the tiles of a window (tile width, outer width
     // and height in twips), where a framed window's client area goes, or a
@@ -56,6 +35,8 @@ private slots:
              R"("12/6/26", "09:05:07", Main, LoadMaps, Overflow)"},
             {"log line, German", "log de_DE", "21:30:00",
              R"("06.12.26", "21:30:00", Main, LoadMaps, Overflow)"},
+            {"a failure number without a message", "failure", "31337",
+             "Application-defined or object-defined error"},
             {"size past 32 bits", "size en_US", "3221225472", "3,221,225,472"},
             {"size, Indian English in threes", "size en_IN", "1234567", "1,234,567"},
             {"size, German", "size de_DE", "1234", "1.234"},
@@ -96,6 +77,7 @@ private slots:
         QFETCH(QString, from);
         QFETCH(QString, to);
         const QLocale locale(what.section(' ', 1));
+        const auto n = [&](int i) { return from.section(' ', i, i).toInt(); };
         QString result;
         const int failure = failureOf([&] {
             if (what.startsWith("log"))
@@ -109,27 +91,22 @@ private slots:
                 result = QString::number(CSng(from, locale));
             else if (what.startsWith("long"))
                 result = QString::number(CLng(from, locale));
-            else if (what.startsWith("across")) {
-                const QLocale reader(from);
+            else if (what == "failure")
+                fail(from.toInt());
+            else if (const QLocale reader(from); what.startsWith("across"))
                 result = QString("%1 %2 %3 %4")
                              .arg(CSng(CStr(1440.f, locale), reader))
                              .arg(CLng(CStr(qint32(3), locale), reader))
                              .arg(CSng(CStr(12.5f, reader), reader))
                              .arg(CSng(reader.toString(1440), reader));
-            } else if (what == "centre") {
-                const QStringList n = from.split(' ');
-                const QPoint at =
-                    centredClientPosition({n[0].toInt(), n[1].toInt(), n[2].toInt(), n[3].toInt()},
-                                          {n[4].toInt(), n[5].toInt()},
-                                          {n[6].toInt(), n[7].toInt(), n[8].toInt(), n[9].toInt()});
+            else if (const QPoint at = centredClientPosition({n(0), n(1), n(2), n(3)}, {n(4), n(5)},
+                                                             {n(6), n(7), n(8), n(9)});
+                     what == "centre")
                 result = QString("%1,%2").arg(at.x()).arg(at.y());
-            } else if (what == "play") {
-                QFile("E1L1\uFFFD.MAP").open(QIODevice::WriteOnly);
+            else if (what == "play" && QFile("E1L1\uFFFD.MAP").open(QIODevice::WriteOnly))
                 startProgram("true", {"-map", from});
-            } else // tile width, window width and height, the tile 1605 high
-                for (const TwipPoint &at : tilePositions(from.section(' ', 0, 0).toFloat(), 1605,
-                                                         from.section(' ', 1, 1).toFloat(),
-                                                         from.section(' ', 2).toFloat()))
+            else // tile width, window width and height, the tile 1605 high
+                for (const TwipPoint &at : tilePositions(n(0), 1605, n(1), n(2)))
                     result += QString("%1,%2 ").arg(at.x).arg(at.y);
         });
         QCOMPARE(failure ? errorMessage(failure) : result, to);
