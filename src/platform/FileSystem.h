@@ -6,14 +6,16 @@ namespace platform {
 
 // Directory enumeration in two calls, one enumeration at a time.
 //
-// findFirst takes a pattern, a folder and a file-name pattern joined by "/"
-// ("*" and "?" as wildcards, letter case ignored), and an attribute mask; it
-// returns the first matching bare name, or empty text when nothing matches.
-// findNext returns the next name of the same enumeration, empty text at its end.
+// findFirst takes a pattern, a folder and "*" followed by the end of the names
+// wanted, joined by "/" ("dir/*.MAP"; letter case ignored), and an attribute
+// mask; it returns the first matching bare name, or empty text when nothing
+// matches. findNext returns the next name of the same enumeration, empty text
+// at its end. A pattern of another form fails with InvalidProcedureCall.
 //
 // Mask 0 gives ordinary files: regular files and links to regular files, never
 // folders, devices, pipes, sockets or hidden names (those beginning with ".").
-// Names come in the order the file system hands them out.
+// Names come in the order the file system hands them out; bytes that are not
+// UTF-8 read as U+FFFD.
 //
 // A folder that does not exist fails with PathNotFound, one that cannot be read
 // with PermissionDenied; a read that fails later ends the enumeration and fails.

@@ -4,7 +4,7 @@
 #include <QIcon>
 #include <QWidget>
 
-#include <memory>
+#include <string>
 #include <vector>
 
 class QAbstractItemView;
@@ -33,28 +33,23 @@ public:
 
 private:
     friend class ListItems;
-    ListItem(ListItems *owner, qsizetype index)
+    ListItem(ListItems *owner, quint32 id)
         : m_owner(owner)
-        , m_index(index)
+        , m_id(id)
     {
     }
     ListItems *m_owner = nullptr;
-    qsizetype m_index = 0;
+    quint32 m_id = 0;
 };
 
-// The texts and icons of the items, packed (ListView.cpp).
-class ItemStore;
-
-// The items of the map list and the model that both views show. Items are kept
-// in the order of their text; the order is brought up to date once per burst of
-// changes (deferred to the event loop, or at once when the program reads the
-// list back), so filling the list stays linear.
+// The items of the map list and the model that both views show, in the order
+// of mapNameLess. A burst of changes is sorted once, when the event loop comes
+// round or when the program reads the list back, so filling it stays n log n.
 class ListItems : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit ListItems(QObject *parent = nullptr);
-    ~ListItems() override;
+    using QAbstractTableModel::QAbstractTableModel;
 
     void Clear();
     ListItem Add();
@@ -63,37 +58,44 @@ public:
 
     // The two image lists: the large icons and the small ones.
     void setImages(const QPixmap &large, const QPixmap &small);
-    // Icons view shows the large images, every other mode the small ones.
-    void setLargeIcons(bool large);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
-    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
-    // Applies pending additions and text changes to the views.
+    // Sorts pending changes into the rows the views show.
     void flush();
-
-    qsizetype itemIndexOfRow(int row) const { return m_order[size_t(row)]; }
+    // The row whose name is widest in font, by the advances of its characters.
+    int widestRow(const QFont &font) const;
 
 signals:
     void refilled();
 
 private:
     friend class ListItem;
-    ItemStore &store(qsizetype index);
+    // Texts in UTF-8: most names and every size text fit a std::string's own
+    // buffer, which keeps a million maps in some 80 MB and the sort in cache.
+    struct Entry
+    {
+        std::string name;
+        std::string size;
+        quint32 id = 0; // its number among the items, as ListItem holds it
+        bool icon = false;
+        bool smallIcon = false;
+    };
+    Entry &item(quint32 id);
     void changed();
-    void sortRows();
 
-    std::unique_ptr<ItemStore> m_store;
-    std::vector<quint32> m_order; // display row -> item
+    std::vector<Entry> m_items;   // the rows the views show, then items added since
+    std::vector<quint32> m_rowOf; // id -> index in m_items
+    size_t m_shown = 0;           // the rows the views know of
     bool m_dirty = false;
-    bool m_flushPending = false;
     bool m_largeIcons = false;
     QIcon m_largeIcon;
     QIcon m_smallIcon;
+    friend class ListView;
 };
 
 // The map list control: one model shown by an icon/list view (modes 0 to 2) or
@@ -103,6 +105,7 @@ class ListView : public QWidget
     Q_OBJECT
 public:
     explicit ListView(QWidget *parent = nullptr);
+    ~ListView() override;
 
     ListItems &ListItemsRef() { return *m_items; }
     ListItem SelectedItem();
@@ -115,6 +118,9 @@ public:
     void setColumnWidth(int column, float twips);
 
     QAbstractItemView *currentView() const;
+    // Where a menu asked for by keyboard opens: beside the current item, in
+    // screen coordinates (the list's corner when no item is current).
+    QPoint menuPoint() const;
 
 signals:
     // Reported for user actions only.
@@ -122,19 +128,22 @@ signals:
     void DblClick();
     void KeyPress(int &keyAscii);
     void MouseDown(int button, int shift, int x, int y);
+    // The Menu key or Shift+F10.
+    void MenuKey();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void watch(QAbstractItemView *view);
-    void selectFirstIfNone();
+    void refilled();
+    void layOut();
 
     ListItems *m_items;
     QStackedWidget *m_stack;
     QListView *m_listView;
     QTreeView *m_reportView;
-    int m_view = 3;
+    int m_view = -1;
+    int m_widestRow = -1;
 };
 
 } // namespace platform

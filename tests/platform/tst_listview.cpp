@@ -1,7 +1,8 @@
-// The map list: its view modes, its order, and the texts its packed items keep.
+// The map list: its modes, its order, long names, and the selection under keys,
+// presses and the View menu.
+#include "Main.h"
 #include "TestSupport.h"
 #include "platform/ListView.h"
-#include "platform/MapOrder.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -14,7 +15,7 @@ using namespace testsupport;
 
 namespace {
 
-// Adds the names in turn, each with its position as its size text.
+// Adds the names in turn, each with its position as its size text, shown at once.
 void fill(ListView &list, const QStringList &names)
 {
     for (qsizetype i = 0; i < names.size(); ++i) {
@@ -23,18 +24,35 @@ void fill(ListView &list, const QStringList &names)
         item.setSubItems(1, QString::number(i));
         item.setSmallIcon(1);
     }
+    list.ListItemsRef().flush();
 }
 
-// How the list shows its items: "report", or the icon size and which way the items run.
+// How the list shows its items, and which item views a screen reader finds in it.
 QString mode(ListView &list)
 {
+    QStringList seen;
+    std::function<void(QAccessibleInterface *)> walk = [&](QAccessibleInterface *face) {
+        if (qobject_cast<QAbstractItemView *>(face->object()))
+            seen << face->text(QAccessible::Name);
+        for (int i = 0; i < face->childCount(); ++i)
+            walk(face->child(i));
+    };
+    walk(QAccessible::queryAccessibleInterface(&list));
     auto *icons = qobject_cast<QListView *>(list.currentView());
-    if (!icons)
-        return qobject_cast<QTreeView *>(list.currentView()) ? "report" : "?";
-    return QString("%1 %2 %3")
-        .arg(icons->viewMode() == QListView::IconMode ? "icons" : "names")
-        .arg(icons->iconSize().width())
-        .arg(icons->flow() == QListView::LeftToRight ? "in rows" : "in columns");
+    return (icons ? QString("%1 %2 %3")
+                        .arg(icons->viewMode() == QListView::IconMode ? "icons" : "names")
+                        .arg(icons->iconSize().width())
+                        .arg(icons->flow() == QListView::LeftToRight ? "in rows" : "in columns")
+                  : "report") +
+           ", seen as " + seen.join(u',');
+}
+
+QStringList names(ListView &list)
+{
+    QStringList shown;
+    for (qsizetype row = 0; row < list.ListItemsRef().Count(); ++row)
+        shown << list.ListItemsRef().Item(row).Text();
+    return shown;
 }
 
 } // namespace
@@ -48,12 +66,12 @@ private slots:
     {
         QTest::addColumn<int>("view");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("0 icons") << 0 << "icons 32 in rows";
-        QTest::newRow("1 small icons") << 1 << "names 16 in rows";
-        QTest::newRow("2 list") << 2 << "names 16 in columns";
-        QTest::newRow("3 report") << 3 << "report";
+        QTest::newRow("0 icons") << 0 << "icons 32 in rows, seen as Maps";
+        QTest::newRow("1 small icons") << 1 << "names 16 in rows, seen as Maps";
+        QTest::newRow("2 list") << 2 << "names 16 in columns, seen as Maps";
+        QTest::newRow("3 report") << 3 << "report, seen as Maps";
         // A value out of range fails, and the list stays in the List mode set before it.
-        QTest::newRow("4 refused") << 4 << "names 16 in columns";
+        QTest::newRow("4 refused") << 4 << "names 16 in columns, seen as Maps";
     }
 
     void viewModes()
@@ -61,6 +79,8 @@ private slots:
         QFETCH(int, view);
         QFETCH(QString, shown);
         ListView list;
+        list.setAccessibleName("Maps");
+        list.show();
         list.setView(2);
         const bool valid = view >= 0 && view <= 3;
         QCOMPARE(failureOf([&] { list.setView(view); }),
@@ -69,132 +89,149 @@ private slots:
         QCOMPARE(mode(list), shown);
     }
 
-    void selectionSurvivesModeSwitch()
+    // The names shuffled; the list shows them in its order, and reads them back unchanged.
+    void order_data()
     {
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("numbers by value") << QStringList{"E1L2.MAP", "E1L10.MAP", "E2L1.MAP"};
+        QTest::newRow("letter case ignored") << QStringList{"a.map", "B.MAP", "c.Map"};
+        QTest::newRow("ties by bytes") << QStringList{"E01.MAP", "E1.MAP", "e1.map"};
+        QTest::newRow("case beyond ASCII") << QStringList{"\u00e9clair.map", "\u00c9lan.MAP"};
+        QTest::newRow("shorter first, digits before letters")
+            << QStringList{"E", "E 1", "E9", "E10", "E_", "Ea"};
+        QTest::newRow("300 digits")
+            << QStringList{"E" + QString(300, u'8'), "E" + QString(300, u'9')};
+        QTest::newRow("not UTF-8, beyond the basic plane")
+            << QStringList{"\uFFFD.MAP", "\uFFFD\uFFFD.MAP", "\U0001F600.MAP"};
+    }
+
+    void order()
+    {
+        QFETCH(QStringList, expected);
+        QStringList shuffled = expected;
+        std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
+        std::reverse(shuffled.begin(), shuffled.end()); // whatever the shuffle, not in order
         ListView list;
-        fill(list, {"E1L10.MAP", "b.map", "E1L2.MAP", "A.MAP"});
+        fill(list, shuffled);
+        QCOMPARE(names(list), expected);
+    }
+
+    // The widest name sorts first, so the views cannot take the size from the last one.
+    void longNames_data()
+    {
+        QTest::addColumn<int>("view");
+        QTest::newRow("small icons") << 1;
+        QTest::newRow("list") << 2;
+        QTest::newRow("report") << 3;
+    }
+
+    void longNames()
+    {
+        QFETCH(int, view);
+        const QString name = "A really long name for a map, with more words.MAP";
+        ListView list;
+        fill(list, {"Z.MAP", name, "b.map"});
+        list.setView(view);
+        list.resize(600, 300);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        QAbstractItemView *report = list.currentView();
-        report->setCurrentIndex(report->model()->index(1, 0));
-        for (int view : {0, 1, 2, 3}) {
-            list.setView(view);
-            // Letter case ignored, numbers by their value.
-            QCOMPARE(listed(&list),
-                     QStringList({"A.MAP|3", "b.map|1", "E1L2.MAP|2", "E1L10.MAP|0"}));
-            QCOMPARE(list.SelectedItem().Text(), QStringLiteral("b.map"));
-        }
+        QAbstractItemView *shown = list.currentView();
+        const QRect item = shown->visualRect(shown->model()->index(0, 0));
+        if (view != 3) // the report's column keeps the width the user gave it
+            QVERIFY(item.width() > shown->fontMetrics().horizontalAdvance(name));
+        QHelpEvent help(QEvent::ToolTip, item.center(),
+                        shown->viewport()->mapToGlobal(item.center()));
+        QApplication::sendEvent(shown->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), name + "\n1");
     }
 
-    // Each row in the list's order. The quick keys must agree with the order
-    // whenever they tell two names apart, in Latin-1 as in full text.
-    void nameOrder_data()
+    // A click on empty space takes the selection away; a key that moves the
+    // current item selects, even where the current item does not move.
+    void keysSelect_data()
     {
-        QTest::addColumn<QStringList>("names");
-        const auto row = [](const char *name, const QStringList &names) {
-            QTest::newRow(name) << names;
-        };
-        row("case folded", {"abc.map", "ABD.MAP"});
-        row("numbers by value", {"E1L2.MAP", "E1L10.MAP"});
-        row("blank, digits, underscore, letters", {"E 1.MAP", "E1.MAP", "E_.MAP", "EA.MAP"});
-        row("dot before digits before colon", {"E.MAP", "E0.MAP", "E9.MAP", "E:.MAP"});
-        row("shorter name first", {"E1", "E1.MAP"});
-        row("leading zero", {"E01.MAP", "E1.MAP"});
-        row("alike beyond the key", {"HOLLYWOOD123456.MAP", "HOLLYWOOD123457.MAP"});
-        row("decided before a letter beyond ASCII", {"Ab\u00e9.MAP", "Ac.MAP"});
-        row("number of 300 digits", {"E" + QString(300, u'8'), "E" + QString(300, u'9')});
-        // Digits of other scripts must not make the order go round in a circle.
-        row("Arabic-Indic digit", {"A\u0661", "A10", "A_"});
-        row("fullwidth digit", {"A\uff12", "A10", "A~"});
-        row("blank, digit, letter", {"A ", "A\u0662", "Aa"});
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("Home on the current item") << int(Qt::Key_Home) << "A.MAP";
+        QTest::newRow("Up on the first item") << int(Qt::Key_Up) << "A.MAP";
+        QTest::newRow("End") << int(Qt::Key_End) << "C.MAP";
     }
 
-    void nameOrder()
+    void keysSelect()
     {
-        QFETCH(QStringList, names);
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            for (qsizetype j = 0; j < names.size(); ++j) {
-                const QString &a = names[i], &b = names[j];
-                QCOMPARE(platform::mapNameLess(a, b), i < j);
-                const int keys = platform::compareMapKeys(platform::mapKey(a), platform::mapKey(b));
-                QVERIFY(keys == 0 || (keys < 0) == (i < j));
-                if (QString::fromLatin1(a.toLatin1()) == a &&
-                    QString::fromLatin1(b.toLatin1()) == b)
-                    QCOMPARE(platform::mapNameLess(QLatin1String(a.toLatin1()),
-                                                   QLatin1String(b.toLatin1())),
-                             i < j);
-            }
-        }
+        QFETCH(int, key);
+        QFETCH(QString, selected);
+        ListView list;
+        fill(list, {"C.MAP", "A.MAP", "B.MAP"});
+        list.resize(300, 300);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        QAbstractItemView *view = list.currentView();
+        QTRY_COMPARE(list.SelectedItem().isNull(), false);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(250, 250));
+        QVERIFY(list.SelectedItem().isNull());
+        QTest::keyClick(view, Qt::Key(key));
+        QCOMPARE(list.SelectedItem().Text(), selected);
     }
 
-    // Every name of up to three pieces, shuffled: the list shows them as a stable
-    // sort by mapNameLess does, equal names in the order they were added.
-    void listShowsNameOrder()
+    // The View menu: marked for the current mode only, opened by the keyboard
+    // and by a right press anywhere, which never moves the selection.
+    void viewMenu_data()
     {
-        const QStringList pieces{"e", "E", "1",      "01",     "10",   "2",    "_",
-                                 " ", "x", "\u00e9", "\u0661", ".MAP", ".map", "HOLLYWOOD12345"};
-        QStringList names;
-        for (const QString &a : pieces) {
-            names << a;
-            for (const QString &b : pieces) {
-                names << a + b;
-                for (const QString &c : pieces)
-                    names << a + b + c;
-            }
-        }
-        std::shuffle(names.begin(), names.end(), std::mt19937(8));
-        QStringList expected;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            expected << names[i] + u'|' + QString::number(i);
-        std::stable_sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
-            return platform::mapNameLess(a.section(u'|', 0, -2), b.section(u'|', 0, -2));
+        QTest::addColumn<int>("view");
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QString>("marks");
+        QTest::newRow("Menu key, icons") << 0 << "Menu"
+                                         << "Icons*,Small icons,List,Report,,Refresh";
+        QTest::newRow("Shift+F10, list") << 2 << "F10"
+                                         << "Icons,Small icons,List*,Report,,Refresh";
+        QTest::newRow("right press on another item, report")
+            << 3 << "item"
+            << "Icons,Small icons,List,Report*,,Refresh";
+        QTest::newRow("right press on another item, small icons")
+            << 1 << "item"
+            << "Icons,Small icons*,List,Report,,Refresh";
+        QTest::newRow("right press on the header") << 3 << "header"
+                                                   << "Icons,Small icons,List,Report*,,Refresh";
+    }
+
+    void viewMenu()
+    {
+        QFETCH(int, view);
+        QFETCH(QString, gesture);
+        QFETCH(QString, marks);
+        QTemporaryDir game(scratch("game-XXXXXX"));
+        makeEntries(game.path(), {"E1L1.MAP=1", "E1L2.MAP=2"});
+        frmMain form;
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        ListView *list = mapList(form);
+        list->setView(view);
+        folderBox(form)->setText(game.path());
+        form.LoadMaps();
+        QTRY_COMPARE(list->SelectedItem().Text(), QStringLiteral("E1L1.MAP"));
+        auto *menu = form.findChild<QMenu *>("mnuView");
+        QStringList seen;
+        connect(menu, &QMenu::aboutToShow, this, [&] {
+            QStringList entries;
+            for (QAction *entry : menu->actions()) // a mark, and no empty box for the others
+                entries << entry->text() + (entry->isChecked() ? "*" : "") +
+                               (entry->isCheckable() != entry->isChecked() ? "?" : "");
+            seen << entries.join(u',');
+            QTimer::singleShot(0, menu, &QMenu::close);
         });
-        ListView list;
-        fill(list, names);
-        QCOMPARE(listed(&list), expected);
-    }
-
-    void textsReadBackUnchanged_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("size");
-        const auto row = [](const char *name, const QString &text, const QString &size) {
-            QTest::newRow(name) << text << size;
-        };
-        row("ASCII", "E1L1.MAP", "1,234");
-        row("Latin-1, no-break space", "\u00c9lan.map", "1\u00a0234");
-        row("beyond Latin-1", "\u03a9mega.MAP", "1\u202f234");
-        row("beyond the basic plane", "\U0001F600.MAP", "");
-        row("longer than a block", QString(200000, u'\u03a9'), QString(100, u'9'));
-    }
-
-    // Two items rewritten in turns, over and over: the space each rewrite leaves
-    // is taken back without losing any text.
-    void textsReadBackUnchanged()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, size);
-        ListView list;
-        platform::ListItems &items = list.ListItemsRef();
-        QPixmap large(32, 32), small(16, 16);
-        large.fill(Qt::blue);
-        small.fill(Qt::red);
-        items.setImages(large, small);
-        platform::ListItem item = items.Add();
-        item.setText(name);
-        item.setSubItems(1, size);
-        item.setSmallIcon(1);
-        platform::ListItem blank = items.Add();
-        blank.setText(" "); // sorts before every name above
-        QCOMPARE(listed(&list), QStringList({" |", name + u'|' + size}));
-        QCOMPARE(items.data(items.index(1, 0), Qt::DisplayRole).toString(), name);
-        QCOMPARE(items.data(items.index(1, 1), Qt::DisplayRole).toString(), size);
-        QVERIFY(!items.data(items.index(1, 0), Qt::DecorationRole).value<QIcon>().isNull());
-        for (int round = 0; round < 50; ++round) {
-            item.setText(name + QString(round, u'!'));
-            blank.setSubItems(1, QString::number(round));
-        }
-        QCOMPARE(listed(&list), QStringList({" |49", name + QString(49, u'!') + u'|' + size}));
+        QAbstractItemView *shown = list->currentView();
+        const QPoint second = shown->visualRect(shown->model()->index(1, 0)).center();
+        if (gesture == "Menu")
+            QTest::keyClick(shown, Qt::Key_Menu);
+        else if (gesture == "F10")
+            QTest::keyClick(shown, Qt::Key_F10, Qt::ShiftModifier);
+        else if (gesture == "item")
+            QTest::mousePress(shown->viewport(), Qt::RightButton, {}, second);
+        else
+            QTest::mousePress(list->findChild<QHeaderView *>()->viewport(), Qt::RightButton, {},
+                              QPoint(5, 5));
+        QCOMPARE(seen, QStringList{marks});
+        QCOMPARE(list->SelectedItem().Text(), QStringLiteral("E1L1.MAP"));
     }
 };
 
