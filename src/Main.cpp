@@ -15,6 +15,7 @@
 #include "platform/SignalCloser.h"
 #include "platform/Tiling.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -271,8 +272,17 @@ void frmMain::lvwMaps_MouseDown(int button, int, int, int)
 void frmMain::lvwMaps_MenuKey()
 {
     Guard guard(", Main, lvwMaps_MenuKey, ");
-    QPoint at = QCursor::pos();
-    guard.attempt([&] { at = m_ui->lvwMaps->menuPoint(); });
+    QPoint at;
+    guard.attempt([&] {
+        // Beside the current item, or at the list's corner when none is in sight.
+        const QAbstractItemView *view = m_ui->lvwMaps->currentView();
+        const QRect item = view->visualRect(view->currentIndex());
+        const QRect shown = view->viewport()->rect();
+        at = view->viewport()->mapToGlobal(
+            shown.intersects(item)
+                ? QPoint(std::min(item.right(), shown.right()), item.center().y())
+                : QPoint());
+    });
     popUpViewMenu(guard, at);
 }
 

@@ -15,6 +15,16 @@ class QTreeView;
 namespace platform {
 
 class ListItems;
+// One item, its texts in UTF-8: most names and every size text fit a string's
+// own buffer, which keeps a million maps in some 80 MB and the sort in cache.
+struct ListEntry
+{
+    std::string name;
+    std::string size;
+    quint32 id = 0; // what ListItem holds
+    bool icon = false;
+    bool smallIcon = false;
+};
 
 // A reference to one item of the map list, as ListItems::Add hands it out.
 // A null reference (no item selected) fails with "Object variable ... not set".
@@ -24,15 +34,18 @@ public:
     ListItem() = default;
     bool isNull() const { return m_owner == nullptr; }
 
-    QString Text() const;
-    void setText(const QString &text);
-    QString SubItems(int index) const;
-    void setSubItems(int index, const QString &text);
-    void setIcon(int image);
-    void setSmallIcon(int image);
+    QString Text() const { return QString::fromStdString(entry(false).name); }
+    void setText(const QString &text) { entry(true).name = text.toStdString(); }
+    QString SubItems(int index) const { return QString::fromStdString(sizeText(index, false)); }
+    void setSubItems(int index, const QString &text) { sizeText(index, true) = text.toStdString(); }
+    void setIcon(int image) { setImage(&ListEntry::icon, image); }
+    void setSmallIcon(int image) { setImage(&ListEntry::smallIcon, image); }
 
 private:
     friend class ListItems;
+    ListEntry &entry(bool changing) const;
+    std::string &sizeText(int index, bool changing) const;
+    void setImage(bool ListEntry::*image, int number);
     ListItem(ListItems *owner, quint32 id)
         : m_owner(owner)
         , m_id(id)
@@ -42,9 +55,9 @@ private:
     quint32 m_id = 0;
 };
 
-// The items of the map list and the model that both views show, in the order
-// of mapNameLess. A burst of changes is sorted once, when the event loop comes
-// round or when the program reads the list back, so filling it stays n log n.
+// The items and the model both views show, in the order of compareMapNames,
+// sorted once a burst of changes: when the event loop comes round, or when
+// the program reads the list back.
 class ListItems : public QAbstractTableModel
 {
     Q_OBJECT
@@ -53,59 +66,49 @@ public:
 
     void Clear();
     ListItem Add();
-    qsizetype Count();
+    qsizetype Count() { return flush(), qsizetype(m_shown); }
     ListItem Item(qsizetype row); // by display row, 0-based
 
-    // The two image lists: the large icons and the small ones.
     void setImages(const QPixmap &large, const QPixmap &small);
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_shown);
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 2;
+    }
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // Sorts pending changes into the rows the views show.
-    void flush();
-    // The row whose name is widest in font, by the advances of its characters.
-    int widestRow(const QFont &font) const;
+    void flush(); // sorts pending changes into the rows shown
 
 signals:
     void refilled();
 
 private:
     friend class ListItem;
-    // Texts in UTF-8: most names and every size text fit a std::string's own
-    // buffer, which keeps a million maps in some 80 MB and the sort in cache.
-    struct Entry
-    {
-        std::string name;
-        std::string size;
-        quint32 id = 0; // its number among the items, as ListItem holds it
-        bool icon = false;
-        bool smallIcon = false;
-    };
-    Entry &item(quint32 id);
+    ListEntry &item(quint32 id);
     void changed();
 
-    std::vector<Entry> m_items;   // the rows the views show, then items added since
-    std::vector<quint32> m_rowOf; // id -> index in m_items
-    size_t m_shown = 0;           // the rows the views know of
+    std::vector<ListEntry> m_items; // the rows shown, then items added since
+    std::vector<quint32> m_rowOf;   // id -> index in m_items
+    size_t m_shown = 0;
     bool m_dirty = false;
-    bool m_largeIcons = false;
+    bool m_largeIcons = false; // set by the view: Icons mode shows the large images
     QIcon m_largeIcon;
     QIcon m_smallIcon;
     friend class ListView;
 };
 
-// The map list control: one model shown by an icon/list view (modes 0 to 2) or
-// by a report view (mode 3), with one selection shared between them.
+// The map list: one model shown by an icon/list view (modes 0 to 2) or a
+// report view (3), which share one selection.
 class ListView : public QWidget
 {
     Q_OBJECT
 public:
     explicit ListView(QWidget *parent = nullptr);
-    ~ListView() override;
 
     ListItems &ListItemsRef() { return *m_items; }
     ListItem SelectedItem();
@@ -118,9 +121,6 @@ public:
     void setColumnWidth(int column, float twips);
 
     QAbstractItemView *currentView() const;
-    // Where a menu asked for by keyboard opens: beside the current item, in
-    // screen coordinates (the list's corner when no item is current).
-    QPoint menuPoint() const;
 
 signals:
     // Reported for user actions only.
@@ -128,8 +128,7 @@ signals:
     void DblClick();
     void KeyPress(int &keyAscii);
     void MouseDown(int button, int shift, int x, int y);
-    // The Menu key or Shift+F10.
-    void MenuKey();
+    void MenuKey(); // the Menu key or Shift+F10
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -39,24 +39,20 @@ std::string_view digitRun(std::string_view s, size_t &i)
 
 int compareMapNames(std::string_view a, std::string_view b) noexcept
 {
-    size_t i = 0;
-    size_t j = 0;
+    size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            const std::string_view x = digitRun(a, i);
-            const std::string_view y = digitRun(b, j);
-            if (x.size() != y.size()) // no leading zeros: the longer is the larger
-                return x.size() < y.size() ? -1 : 1;
-            if (const int order = x.compare(y))
-                return order;
+        // A digit meets another character by its own code: no character lies
+        // between '0' and '9', so every run of digits stands in the same place.
+        if (!isDigit(a[i]) || !isDigit(b[j])) {
+            if (const char32_t x = nextFolded(a, i), y = nextFolded(b, j); x != y)
+                return x < y ? -1 : 1;
             continue;
         }
-        // A digit meets another character by its own code: no character lies
-        // between '0' and '9', so every digit run stands in the same place.
-        const char32_t x = nextFolded(a, i);
-        const char32_t y = nextFolded(b, j);
-        if (x != y)
-            return x < y ? -1 : 1;
+        const std::string_view x = digitRun(a, i), y = digitRun(b, j);
+        if (x.size() != y.size()) // no leading zeros: the longer is the larger
+            return x.size() < y.size() ? -1 : 1;
+        if (const int order = x.compare(y))
+            return order;
     }
     if (i < a.size() || j < b.size())
         return i < a.size() ? 1 : -1;
