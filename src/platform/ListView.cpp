@@ -12,6 +12,10 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <tuple>
@@ -146,6 +150,9 @@ void ListItems::Clear()
     m_shown = 0;
     m_dirty = false;
     endResetModel();
+#ifdef __GLIBC__
+    malloc_trim(0); // a large list leaves the heap in pieces that malloc would keep
+#endif
 }
 
 ListItem ListItems::Add()

@@ -6,7 +6,7 @@ namespace platform {
 
 namespace {
 
-bool isDigit(char c)
+inline bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
@@ -25,7 +25,7 @@ char32_t nextFolded(std::string_view s, size_t &i)
 }
 
 // The run of digits at i without its leading zeros; i moves past the run.
-std::string_view digitRun(std::string_view s, size_t &i)
+inline std::string_view digitRun(std::string_view s, size_t &i)
 {
     while (i < s.size() && s[i] == '0')
         ++i;
@@ -41,18 +41,21 @@ int compareMapNames(std::string_view a, std::string_view b) noexcept
 {
     size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        // A digit meets another character by its own code: no character lies
-        // between '0' and '9', so every run of digits stands in the same place.
-        if (!isDigit(a[i]) || !isDigit(b[j])) {
-            if (const char32_t x = nextFolded(a, i), y = nextFolded(b, j); x != y)
-                return x < y ? -1 : 1;
-            continue;
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
+        if (isDigit(x) && isDigit(y)) {
+            const std::string_view runA = digitRun(a, i), runB = digitRun(b, j);
+            if (runA.size() != runB.size()) // no leading zeros: the longer is the larger
+                return runA.size() < runB.size() ? -1 : 1;
+            if (const int order = runA.compare(runB))
+                return order;
+        } else if (x == y && x < 0x80) { // the usual case, and quick
+            ++i, ++j;
+        } else if (const char32_t foldedA = nextFolded(a, i), foldedB = nextFolded(b, j);
+                   foldedA != foldedB) {
+            // A digit meets another character by its own code: no character
+            // lies between '0' and '9', so every run of digits stands alike.
+            return foldedA < foldedB ? -1 : 1;
         }
-        const std::string_view x = digitRun(a, i), y = digitRun(b, j);
-        if (x.size() != y.size()) // no leading zeros: the longer is the larger
-            return x.size() < y.size() ? -1 : 1;
-        if (const int order = x.compare(y))
-            return order;
     }
     if (i < a.size() || j < b.size())
         return i < a.size() ? 1 : -1;
