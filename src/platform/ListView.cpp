@@ -60,7 +60,7 @@ protected:
 
 // The icon and list modes give every item the size the delegate tells for one
 // of them (the last); it tells the widest name's, so that no name is cut.
-// Icons wrap their names on up to two lines below the picture.
+// Icons wrap their names on up to two lines in a cell of their own width.
 class ItemDelegate : public QStyledItemDelegate
 {
 public:
@@ -72,10 +72,20 @@ public:
         const bool known = widestRow >= 0 && widestRow < index.model()->rowCount();
         QSize size =
             QStyledItemDelegate::sizeHint(option, known ? index.siblingAtRow(widestRow) : index);
-        if (option.decorationPosition == QStyleOptionViewItem::Top)
-            size.setHeight(std::min(size.height(), option.decorationSize.height() +
-                                                       2 * option.fontMetrics.lineSpacing() + 8));
+        if (option.decorationPosition == QStyleOptionViewItem::Top) // the cell's width, two lines
+            size = QSize(option.rect.width(),
+                         option.decorationSize.height() + 2 * option.fontMetrics.lineSpacing() + 4);
         return size;
+    }
+
+protected:
+    // From the top: a label too long for its lines is cut at the end of the
+    // last, where a vertically centred one would keep its first line only.
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->decorationPosition == QStyleOptionViewItem::Top)
+            option->displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
     }
 };
 
@@ -361,7 +371,7 @@ void ListView::layOut()
     // Icons get a cell of their own width, the other modes the widest name's.
     const QFontMetrics metrics(m_listView->font());
     m_listView->setGridSize(
-        m_view == 0 ? QSize(metrics.averageCharWidth() * 12, 40 + 3 * metrics.lineSpacing())
+        m_view == 0 ? QSize(metrics.averageCharWidth() * 12, 2 * metrics.lineSpacing() + 48)
                     : QSize());
     static_cast<ItemDelegate *>(m_listView->itemDelegate())->widestRow = m_widestRow;
 }
