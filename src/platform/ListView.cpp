@@ -182,12 +182,6 @@ ListItem ListItems::Item(qsizetype row)
     return ListItem(this, m_items[size_t(row)].id);
 }
 
-void ListItems::setImages(const QPixmap &large, const QPixmap &small)
-{
-    m_largeIcon = QIcon(large);
-    m_smallIcon = QIcon(small);
-}
-
 QVariant ListItems::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || size_t(index.row()) >= m_shown)

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 class QAbstractItemView;
@@ -69,7 +70,10 @@ public:
     qsizetype Count() { return flush(), qsizetype(m_shown); }
     ListItem Item(qsizetype row); // by display row, 0-based
 
-    void setImages(const QPixmap &large, const QPixmap &small);
+    void setImages(const QPixmap &large, const QPixmap &small)
+    {
+        std::tie(m_largeIcon, m_smallIcon) = std::pair(QIcon(large), QIcon(small));
+    }
 
     int rowCount(const QModelIndex &parent = {}) const override
     {
