@@ -96,12 +96,11 @@ protected:
 // The entry the reference stands for; a change to it sorts the list anew.
 ListEntry &ListItem::entry(bool changing) const
 {
-    if (!m_owner)
+    if (!m_owner || m_id >= m_owner->m_rowOf.size()) // none, or gone with a Clear
         fail(ObjectNotSet);
-    ListEntry &entry = m_owner->item(m_id);
     if (changing)
         m_owner->changed();
-    return entry;
+    return m_owner->m_items[m_owner->m_rowOf[m_id]];
 }
 
 std::string &ListItem::sizeText(int index, bool changing) const
@@ -122,13 +121,6 @@ void ListItem::setImage(bool ListEntry::*image, int number)
 }
 
 // ListItems
-
-ListEntry &ListItems::item(quint32 id)
-{
-    if (id >= m_rowOf.size())
-        fail(ObjectNotSet); // the item went with a Clear
-    return m_items[m_rowOf[id]];
-}
 
 void ListItems::changed()
 {

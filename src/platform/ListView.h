@@ -93,7 +93,6 @@ signals:
 
 private:
     friend class ListItem;
-    ListEntry &item(quint32 id);
     void changed();
 
     std::vector<ListEntry> m_items; // the rows shown, then items added since

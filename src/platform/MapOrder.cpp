@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -39,7 +41,12 @@ inline std::string_view digitRun(std::string_view s, size_t &i)
 
 int compareMapNames(std::string_view a, std::string_view b) noexcept
 {
-    size_t i = 0, j = 0;
+    // Bytes alike at the start are alike however they are read: skip them, back
+    // to the start of a character and of a run of digits that goes on after them.
+    size_t i = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+    while (i > 0 && ((i < a.size() && (a[i] & 0xc0) == 0x80) || isDigit(a[i - 1])))
+        --i;
+    size_t j = i;
     while (i < a.size() && j < b.size()) {
         const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
         if (isDigit(x) && isDigit(y)) {
