@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 class QAbstractItemView;
@@ -47,11 +46,7 @@ private:
     ListEntry &entry(bool changing) const;
     std::string &sizeText(int index, bool changing) const;
     void setImage(bool ListEntry::*image, int number);
-    ListItem(ListItems *owner, quint32 id)
-        : m_owner(owner)
-        , m_id(id)
-    {
-    }
+    ListItem(ListItems *owner, quint32 id) { m_owner = owner, m_id = id; }
     ListItems *m_owner = nullptr;
     quint32 m_id = 0;
 };
@@ -72,7 +67,8 @@ public:
 
     void setImages(const QPixmap &large, const QPixmap &small)
     {
-        std::tie(m_largeIcon, m_smallIcon) = std::pair(QIcon(large), QIcon(small));
+        m_largeIcon = QIcon(large);
+        m_smallIcon = QIcon(small);
     }
 
     int rowCount(const QModelIndex &parent = {}) const override
