@@ -16,6 +16,7 @@
 #include "platform/SignalCloser.h"
 #include "platform/Tiling.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -127,6 +128,7 @@ void frmMain::connectHandlers()
     connect(m_ui->lvwMaps, &platform::ListView::DblClick, this, &frmMain::lvwMaps_DblClick);
     connect(m_ui->lvwMaps, &platform::ListView::KeyPress, this, &frmMain::lvwMaps_KeyPress);
     connect(m_ui->lvwMaps, &platform::ListView::MouseDown, this, &frmMain::lvwMaps_MouseDown);
+    connect(m_ui->lvwMaps, &platform::ListView::MenuKey, this, &frmMain::lvwMaps_MenuKey);
     connect(m_ui->mnuViewIcons, &QAction::triggered, this, &frmMain::mnuViewIcons_Click);
     connect(m_ui->mnuViewSmallIcons, &QAction::triggered, this, &frmMain::mnuViewSmallIcons_Click);
     connect(m_ui->mnuViewList, &QAction::triggered, this, &frmMain::mnuViewList_Click);
@@ -283,16 +285,44 @@ void frmMain::lvwMaps_MouseDown(int button, int, int, int)
     Guard guard(", Main, lvwMaps_MouseDown, ");
     if (button != 2)
         return;
+    popUpViewMenu(guard, QCursor::pos());
+}
+
+// The keyboard's way to the same menu: it opens beside the current item.
+void frmMain::lvwMaps_MenuKey()
+{
+    Guard guard(", Main, lvwMaps_MenuKey, ");
+    QPoint at;
+    guard.attempt([&] {
+        // Beside the current item, or at the list's corner when none is in sight.
+        const QAbstractItemView *view = m_ui->lvwMaps->currentView();
+        const QRect item = view->visualRect(view->currentIndex());
+        const QRect shown = view->viewport()->rect();
+        at = view->viewport()->mapToGlobal(
+            shown.intersects(item)
+                ? QPoint(std::min(item.right(), shown.right()), item.center().y())
+                : QPoint());
+    });
+    popUpViewMenu(guard, at);
+}
+
+// Marks the current view mode, and only it, then shows the View menu at a
+// point; each step is logged under the caller's label. An entry without its
+// mark is not checkable either, so that no style draws an empty box for it.
+void frmMain::popUpViewMenu(Guard &guard, const QPoint &at)
+{
     QAction *const marks[] = {m_ui->mnuViewIcons, m_ui->mnuViewSmallIcons, m_ui->mnuViewList,
                               m_ui->mnuViewReport};
     for (QAction *mark : marks)
-        guard.attempt([&] { mark->setChecked(false); });
+        guard.attempt([&] { mark->setCheckable(false); });
     guard.attempt([&] {
         const int view = m_ui->lvwMaps->View();
-        if (view >= 0 && view <= 3)
+        if (view >= 0 && view <= 3) {
+            marks[view]->setCheckable(true);
             marks[view]->setChecked(true);
+        }
     });
-    guard.attempt([&] { m_ui->mnuView->exec(QCursor::pos()); });
+    guard.attempt([&] { m_ui->mnuView->exec(at); });
 }
 
 void frmMain::mnuViewIcons_Click()

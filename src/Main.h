@@ -5,6 +5,9 @@
 
 #include <memory>
 
+namespace errlog {
+class Guard;
+}
 namespace Ui {
 class frmMain;
 }
@@ -44,6 +47,7 @@ public:
     void lvwMaps_DblClick();
     void lvwMaps_KeyPress(int &keyAscii);
     void lvwMaps_MouseDown(int button, int shift, int x, int y);
+    void lvwMaps_MenuKey();
     void mnuViewIcons_Click();
     void mnuViewSmallIcons_Click();
     void mnuViewList_Click();
@@ -57,6 +61,7 @@ protected:
 private:
     void applyDesign();
     void connectHandlers();
+    void popUpViewMenu(errlog::Guard &guard, const QPoint &at);
 
     std::unique_ptr<Ui::frmMain> m_ui;
     bool m_unloaded = false;

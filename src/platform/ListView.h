@@ -4,7 +4,7 @@
 #include <QIcon>
 #include <QWidget>
 
-#include <memory>
+#include <string>
 #include <vector>
 
 class QAbstractItemView;
@@ -15,6 +15,16 @@ class QTreeView;
 namespace platform {
 
 class ListItems;
+// One item, its texts in UTF-8: most names and every size text fit a string's
+// own buffer, which keeps a million maps in some 80 MB and the sort in cache.
+struct ListEntry
+{
+    std::string name;
+    std::string size;
+    quint32 id = 0; // what ListItem holds
+    bool icon = false;
+    bool smallIcon = false;
+};
 
 // A reference to one item of the map list, as ListItems::Add hands it out.
 // A null reference (no item selected) fails with "Object variable ... not set".
@@ -24,80 +34,75 @@ public:
     ListItem() = default;
     bool isNull() const { return m_owner == nullptr; }
 
-    QString Text() const;
-    void setText(const QString &text);
-    QString SubItems(int index) const;
-    void setSubItems(int index, const QString &text);
-    void setIcon(int image);
-    void setSmallIcon(int image);
+    QString Text() const { return QString::fromStdString(entry(false).name); }
+    void setText(const QString &text) { entry(true).name = text.toStdString(); }
+    QString SubItems(int index) const { return QString::fromStdString(sizeText(index, false)); }
+    void setSubItems(int index, const QString &text) { sizeText(index, true) = text.toStdString(); }
+    void setIcon(int image) { setImage(&ListEntry::icon, image); }
+    void setSmallIcon(int image) { setImage(&ListEntry::smallIcon, image); }
 
 private:
     friend class ListItems;
-    ListItem(ListItems *owner, qsizetype index)
-        : m_owner(owner)
-        , m_index(index)
-    {
-    }
+    ListEntry &entry(bool changing) const;
+    std::string &sizeText(int index, bool changing) const;
+    void setImage(bool ListEntry::*image, int number);
+    ListItem(ListItems *owner, quint32 id) { m_owner = owner, m_id = id; }
     ListItems *m_owner = nullptr;
-    qsizetype m_index = 0;
+    quint32 m_id = 0;
 };
 
-// The texts and icons of the items, packed (ListView.cpp).
-class ItemStore;
-
-// The items of the map list and the model that both views show. Items are kept
-// in the order of their text; the order is brought up to date once per burst of
-// changes (deferred to the event loop, or at once when the program reads the
-// list back), so filling the list stays linear.
+// The items and the model both views show, in the order of compareMapNames,
+// sorted once a burst of changes: when the event loop comes round, or when
+// the program reads the list back.
 class ListItems : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit ListItems(QObject *parent = nullptr);
-    ~ListItems() override;
+    using QAbstractTableModel::QAbstractTableModel;
 
     void Clear();
     ListItem Add();
-    qsizetype Count();
+    qsizetype Count() { return flush(), qsizetype(m_shown); }
     ListItem Item(qsizetype row); // by display row, 0-based
 
-    // The two image lists: the large icons and the small ones.
-    void setImages(const QPixmap &large, const QPixmap &small);
-    // Icons view shows the large images, every other mode the small ones.
-    void setLargeIcons(bool large);
+    void setImages(const QPixmap &large, const QPixmap &small)
+    {
+        m_largeIcon = QIcon(large);
+        m_smallIcon = QIcon(small);
+    }
 
-    int rowCount(const QModelIndex &parent = {}) const override;
-    int columnCount(const QModelIndex &parent = {}) const override;
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : int(m_shown);
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : 2;
+    }
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex &index) const override;
-    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
-    // Applies pending additions and text changes to the views.
-    void flush();
-
-    qsizetype itemIndexOfRow(int row) const { return m_order[size_t(row)]; }
+    void flush(); // sorts pending changes into the rows shown
 
 signals:
     void refilled();
 
 private:
     friend class ListItem;
-    ItemStore &store(qsizetype index);
     void changed();
-    void sortRows();
 
-    std::unique_ptr<ItemStore> m_store;
-    std::vector<quint32> m_order; // display row -> item
+    std::vector<ListEntry> m_items; // the rows shown, then items added since
+    std::vector<quint32> m_rowOf;   // id -> index in m_items
+    size_t m_shown = 0;
     bool m_dirty = false;
-    bool m_flushPending = false;
-    bool m_largeIcons = false;
+    bool m_largeIcons = false; // set by the view: Icons mode shows the large images
     QIcon m_largeIcon;
     QIcon m_smallIcon;
+    friend class ListView;
 };
 
-// The map list control: one model shown by an icon/list view (modes 0 to 2) or
-// by a report view (mode 3), with one selection shared between them.
+// The map list: one model shown by an icon/list view (modes 0 to 2) or a
+// report view (3), which share one selection.
 class ListView : public QWidget
 {
     Q_OBJECT
@@ -122,19 +127,21 @@ signals:
     void DblClick();
     void KeyPress(int &keyAscii);
     void MouseDown(int button, int shift, int x, int y);
+    void MenuKey(); // the Menu key or Shift+F10
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void watch(QAbstractItemView *view);
-    void selectFirstIfNone();
+    void refilled();
+    void layOut();
 
     ListItems *m_items;
     QStackedWidget *m_stack;
     QListView *m_listView;
     QTreeView *m_reportView;
-    int m_view = 3;
+    int m_view = -1;
+    int m_widestRow = -1;
 };
 
 } // namespace platform

@@ -1,155 +1,77 @@
 #include "platform/MapOrder.h"
 
-#include <QtEndian>
+#include <QChar>
 
-#include <cstring>
+#include <algorithm>
 
 namespace platform {
 
 namespace {
 
-// The character at i of a QStringView or a QLatin1String.
-template <typename Name>
-QChar at(Name name, qsizetype i)
+inline bool isDigit(char c)
 {
-    return QChar(name[i]);
+    return c >= '0' && c <= '9';
 }
 
-// Compares two runs of digits by value; longer runs of leading zeros sort first
-// only when the values are equal (handled by the caller's tie-break).
-template <typename Name>
-int compareNumbers(Name a, qsizetype &i, Name b, qsizetype &j)
+// The character at i, case folded; i moves past it.
+char32_t nextFolded(std::string_view s, size_t &i)
 {
-    while (i < a.size() && at(a, i) == u'0')
+    const auto lead = static_cast<unsigned char>(s[i++]);
+    if (lead < 0x80)
+        return lead >= 'A' && lead <= 'Z' ? lead + ('a' - 'A') : lead;
+    const int more = lead >= 0xf0 ? 3 : lead >= 0xe0 ? 2 : 1;
+    char32_t code = lead & (0x3f >> more);
+    for (int k = 0; k < more && i < s.size(); ++k)
+        code = code << 6 | (static_cast<unsigned char>(s[i++]) & 0x3f);
+    return QChar::toCaseFolded(code);
+}
+
+// The run of digits at i without its leading zeros; i moves past the run.
+inline std::string_view digitRun(std::string_view s, size_t &i)
+{
+    while (i < s.size() && s[i] == '0')
         ++i;
-    while (j < b.size() && at(b, j) == u'0')
-        ++j;
-    const qsizetype startA = i;
-    const qsizetype startB = j;
-    while (i < a.size() && at(a, i).isDigit())
+    const size_t start = i;
+    while (i < s.size() && isDigit(s[i]))
         ++i;
-    while (j < b.size() && at(b, j).isDigit())
-        ++j;
-    const qsizetype lengthA = i - startA;
-    const qsizetype lengthB = j - startB;
-    if (lengthA != lengthB)
-        return lengthA < lengthB ? -1 : 1;
-    for (qsizetype k = 0; k < lengthA; ++k) {
-        const char16_t ca = at(a, startA + k).unicode();
-        const char16_t cb = at(b, startB + k).unicode();
-        if (ca != cb)
-            return ca < cb ? -1 : 1;
-    }
-    return 0;
+    return s.substr(start, i - start);
 }
 
-char16_t foldCase(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u < 0x80)
-        return (u >= 'A' && u <= 'Z') ? char16_t(u + ('a' - 'A')) : u;
-    return c.toCaseFolded().unicode();
-}
+} // namespace
 
-template <typename Name>
-bool naturalLess(Name a, Name b) noexcept
+int compareMapNames(std::string_view a, std::string_view b) noexcept
 {
-    qsizetype i = 0;
-    qsizetype j = 0;
+    // Bytes alike at the start are alike however they are read: skip them, back
+    // to the start of a character and of a run of digits that goes on after them.
+    size_t i = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+    while (i > 0 && ((i < a.size() && (a[i] & 0xc0) == 0x80) || isDigit(a[i - 1])))
+        --i;
+    size_t j = i;
     while (i < a.size() && j < b.size()) {
-        if (at(a, i).isDigit() && at(b, j).isDigit()) {
-            if (const int order = compareNumbers(a, i, b, j))
-                return order < 0;
-            continue;
+        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
+        if (isDigit(x) && isDigit(y)) {
+            const std::string_view runA = digitRun(a, i), runB = digitRun(b, j);
+            if (runA.size() != runB.size()) // no leading zeros: the longer is the larger
+                return runA.size() < runB.size() ? -1 : 1;
+            for (size_t k = 0; k < runA.size(); ++k) // short: quicker than memcmp
+                if (runA[k] != runB[k])
+                    return runA[k] < runB[k] ? -1 : 1;
+        } else if (x < 0x80 && y < 0x80) {
+            // The usual case, and quick. A digit meets another character by its
+            // own code: none lies between '0' and '9', so every run stands alike.
+            const int foldedA = x >= 'A' && x <= 'Z' ? x + 32 : x;
+            const int foldedB = y >= 'A' && y <= 'Z' ? y + 32 : y;
+            if (foldedA != foldedB)
+                return foldedA < foldedB ? -1 : 1;
+            ++i, ++j;
+        } else if (const char32_t foldedA = nextFolded(a, i), foldedB = nextFolded(b, j);
+                   foldedA != foldedB) {
+            return foldedA < foldedB ? -1 : 1;
         }
-        // A digit meets a character that is none: any digit sorts as '0' does,
-        // so that digits of every script stand where ASCII ones do and the
-        // order has no cycles (A10 < A_ < A\u0661 < A10 it would have otherwise).
-        const char16_t ca = at(a, i).isDigit() ? u'0' : foldCase(at(a, i));
-        const char16_t cb = at(b, j).isDigit() ? u'0' : foldCase(at(b, j));
-        if (ca != cb)
-            return ca < cb;
-        ++i;
-        ++j;
     }
-    if ((a.size() - i) != (b.size() - j))
-        return (a.size() - i) < (b.size() - j);
-    return a < b;
-}
-
-} // namespace
-
-bool mapNameLess(QStringView a, QStringView b) noexcept
-{
-    return naturalLess(a, b);
-}
-
-bool mapNameLess(QLatin1String a, QLatin1String b) noexcept
-{
-    return naturalLess(a, b);
-}
-
-namespace {
-
-constexpr int KeyBytes = 15;
-constexpr char16_t DigitRun = u'0'; // digits sort among the other characters as '0' to '9' do
-
-template <typename Name>
-MapKey encode(Name name) noexcept
-{
-    uchar bytes[KeyBytes + 1] = {}; // the last for exactBytes
-    int filled = 0;
-    int exact = KeyBytes;
-    const qsizetype size = name.size();
-    for (qsizetype i = 0; i < size && filled < KeyBytes;) {
-        const char16_t c = name[i].unicode();
-        if (c == 0 || c >= 0x80) {
-            exact = filled;
-            break;
-        }
-        if (c < u'0' || c > u'9') {
-            bytes[filled++] = uchar((c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c);
-            ++i;
-            continue;
-        }
-        qsizetype start = i;
-        while (start < size && name[start].unicode() == u'0')
-            ++start;
-        qsizetype end = start;
-        while (end < size && name[end].unicode() >= u'0' && name[end].unicode() <= u'9')
-            ++end;
-        // A run that goes on beyond ASCII (another script's digits) or past 255
-        // digits is for mapNameLess to weigh.
-        if ((end < size && name[end].unicode() >= 0x80) || end - start > 255) {
-            exact = filled;
-            break;
-        }
-        bytes[filled++] = uchar(DigitRun);
-        if (filled < KeyBytes)
-            bytes[filled++] = uchar(end - start);
-        for (qsizetype k = start; k < end && filled < KeyBytes; ++k)
-            bytes[filled++] = uchar(name[k].unicode());
-        i = end;
-    }
-    bytes[KeyBytes] = uchar(exact);
-    MapKey key;
-    std::memcpy(&key.high, bytes, 8);
-    std::memcpy(&key.low, bytes + 8, 8);
-    key.high = qFromBigEndian(key.high);
-    key.low = qFromBigEndian(key.low);
-    return key;
-}
-
-} // namespace
-
-MapKey mapKey(QStringView name) noexcept
-{
-    return encode(name);
-}
-
-MapKey mapKey(QLatin1String name) noexcept
-{
-    return encode(name);
+    if (i < a.size() || j < b.size())
+        return i < a.size() ? 1 : -1;
+    return a.compare(b); // std::char_traits<char> compares as unsigned char
 }
 
 } // namespace platform

@@ -1,21 +1,19 @@
-// The map list: its view modes, its order, and the texts its packed items keep.
+// The map list: its modes, its order, long names, and the selection under keys,
+// presses and the View menu.
+#include "Main.h"
 #include "TestSupport.h"
 #include "platform/ListView.h"
-#include "platform/MapOrder.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-#include <algorithm>
-#include <random>
-
 using platform::ListView;
 using namespace testsupport;
 
-namespace {
+static const QString Long = "A really long name for a map, with more words.MAP";
 
-// Adds the names in turn, each with its position as its size text.
-void fill(ListView &list, const QStringList &names)
+// Adds the names in turn, each with its position as its size text, and shows them.
+static void fill(ListView &list, const QStringList &names)
 {
     for (qsizetype i = 0; i < names.size(); ++i) {
         platform::ListItem item = list.ListItemsRef().Add();
@@ -23,178 +21,130 @@ void fill(ListView &list, const QStringList &names)
         item.setSubItems(1, QString::number(i));
         item.setSmallIcon(1);
     }
+    list.ListItemsRef().flush();
 }
-
-// How the list shows its items: "report", or the icon size and which way the items run.
-QString mode(ListView &list)
-{
-    auto *icons = qobject_cast<QListView *>(list.currentView());
-    if (!icons)
-        return qobject_cast<QTreeView *>(list.currentView()) ? "report" : "?";
-    return QString("%1 %2 %3")
-        .arg(icons->viewMode() == QListView::IconMode ? "icons" : "names")
-        .arg(icons->iconSize().width())
-        .arg(icons->flow() == QListView::LeftToRight ? "in rows" : "in columns");
-}
-
-} // namespace
 
 class tst_ListView : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void viewModes_data()
+    // The widest name sorts first: the item size cannot come from the last one.
+    // A screen reader finds one view in the stack, the one on show.
+    void modes_data()
     {
         QTest::addColumn<int>("view");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("0 icons") << 0 << "icons 32 in rows";
-        QTest::newRow("1 small icons") << 1 << "names 16 in rows";
-        QTest::newRow("2 list") << 2 << "names 16 in columns";
-        QTest::newRow("3 report") << 3 << "report";
-        // A value out of range fails, and the list stays in the List mode set before it.
-        QTest::newRow("4 refused") << 4 << "names 16 in columns";
+        QTest::addColumn<int>("shown"); // view mode, icon size, flow: 1 32 0 is 1320
+        QTest::newRow("0 icons, two lines of label") << 0 << 1320;
+        QTest::newRow("1 small icons") << 1 << 160;
+        QTest::newRow("2 list, as wide as the name") << 2 << 161;
+        QTest::newRow("3 report") << 3 << -1;
     }
 
-    void viewModes()
+    void modes()
     {
         QFETCH(int, view);
-        QFETCH(QString, shown);
+        QFETCH(int, shown);
         ListView list;
-        list.setView(2);
-        const bool valid = view >= 0 && view <= 3;
-        QCOMPARE(failureOf([&] { list.setView(view); }),
-                 valid ? 0 : int(platform::InvalidPropertyValue));
-        QCOMPARE(list.View(), valid ? view : 2);
-        QCOMPARE(mode(list), shown);
-    }
-
-    void selectionSurvivesModeSwitch()
-    {
-        ListView list;
-        fill(list, {"E1L10.MAP", "b.map", "E1L2.MAP", "A.MAP"});
+        fill(list, {"Z.MAP", Long, "b.map"});
+        list.setView(view);
+        list.resize(600, 300);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        QAbstractItemView *report = list.currentView();
-        report->setCurrentIndex(report->model()->index(1, 0));
-        for (int view : {0, 1, 2, 3}) {
-            list.setView(view);
-            // Letter case ignored, numbers by their value.
-            QCOMPARE(listed(&list),
-                     QStringList({"A.MAP|3", "b.map|1", "E1L2.MAP|2", "E1L10.MAP|0"}));
-            QCOMPARE(list.SelectedItem().Text(), QStringLiteral("b.map"));
-        }
+        QAbstractItemView *items = list.currentView();
+        auto *icons = qobject_cast<QListView *>(items);
+        const int shape =
+            icons ? icons->viewMode() * 1000 + icons->iconSize().width() * 10 + icons->flow() : -1;
+        QCOMPARE(shape, shown);
+        QAccessibleInterface *stack = QAccessible::queryAccessibleInterface(&list)->child(0);
+        QCOMPARE(stack->childCount(), 1);
+        const QRect item = items->visualRect(items->model()->index(0, 0));
+        if (view == 0)
+            QVERIFY(item.height() >= 32 + 2 * items->fontMetrics().height());
+        else if (view != 3) // the report's column keeps the width the user gave it
+            QVERIFY(item.width() > items->fontMetrics().horizontalAdvance(Long));
+        const QPoint at = item.center();
+        QHelpEvent help(QEvent::ToolTip, at, items->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(items->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), Long + "\n1");
     }
 
-    // Each row in the list's order. The quick keys must agree with the order
-    // whenever they tell two names apart, in Latin-1 as in full text.
-    void nameOrder_data()
+    // The names shuffled; the list shows them in its order, and reads them back unchanged.
+    void order_data()
     {
-        QTest::addColumn<QStringList>("names");
-        const auto row = [](const char *name, const QStringList &names) {
-            QTest::newRow(name) << names;
-        };
-        row("case folded", {"abc.map", "ABD.MAP"});
-        row("numbers by value", {"E1L2.MAP", "E1L10.MAP"});
-        row("blank, digits, underscore, letters", {"E 1.MAP", "E1.MAP", "E_.MAP", "EA.MAP"});
-        row("dot before digits before colon", {"E.MAP", "E0.MAP", "E9.MAP", "E:.MAP"});
-        row("shorter name first", {"E1", "E1.MAP"});
-        row("leading zero", {"E01.MAP", "E1.MAP"});
-        row("alike beyond the key", {"HOLLYWOOD123456.MAP", "HOLLYWOOD123457.MAP"});
-        row("decided before a letter beyond ASCII", {"Ab\u00e9.MAP", "Ac.MAP"});
-        row("number of 300 digits", {"E" + QString(300, u'8'), "E" + QString(300, u'9')});
-        // Digits of other scripts must not make the order go round in a circle.
-        row("Arabic-Indic digit", {"A\u0661", "A10", "A_"});
-        row("fullwidth digit", {"A\uff12", "A10", "A~"});
-        row("blank, digit, letter", {"A ", "A\u0662", "Aa"});
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("numbers by value") << QStringList{"E1L2.MAP", "E1L10.MAP", "E2L1.MAP"};
+        QTest::newRow("letter case ignored") << QStringList{"a.map", "B.MAP", "c.Map"};
+        QTest::newRow("ties by bytes") << QStringList{"E01.MAP", "E1.MAP", "e1.map"};
+        QTest::newRow("case beyond ASCII") << QStringList{"\u00e9clair.map", "\u00c9lan.MAP"};
+        QTest::newRow("shorter first, digits") << QStringList{"E", "E 1", "E9", "E10", "E_", "Ea"};
+        QTest::newRow("300 digits")
+            << QStringList{"E" + QString(300, '8'), "E" + QString(300, '9')};
+        QTest::newRow("not UTF-8, U+1F600")
+            << QStringList{"\uFFFD.MAP", "\uFFFD\uFFFD.MAP", "\U0001F600.MAP"};
     }
 
-    void nameOrder()
+    void order()
     {
-        QFETCH(QStringList, names);
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            for (qsizetype j = 0; j < names.size(); ++j) {
-                const QString &a = names[i], &b = names[j];
-                QCOMPARE(platform::mapNameLess(a, b), i < j);
-                const int keys = platform::compareMapKeys(platform::mapKey(a), platform::mapKey(b));
-                QVERIFY(keys == 0 || (keys < 0) == (i < j));
-                if (QString::fromLatin1(a.toLatin1()) == a &&
-                    QString::fromLatin1(b.toLatin1()) == b)
-                    QCOMPARE(platform::mapNameLess(QLatin1String(a.toLatin1()),
-                                                   QLatin1String(b.toLatin1())),
-                             i < j);
-            }
-        }
-    }
-
-    // Every name of up to three pieces, shuffled: the list shows them as a stable
-    // sort by mapNameLess does, equal names in the order they were added.
-    void listShowsNameOrder()
-    {
-        const QStringList pieces{"e", "E", "1",      "01",     "10",   "2",    "_",
-                                 " ", "x", "\u00e9", "\u0661", ".MAP", ".map", "HOLLYWOOD12345"};
-        QStringList names;
-        for (const QString &a : pieces) {
-            names << a;
-            for (const QString &b : pieces) {
-                names << a + b;
-                for (const QString &c : pieces)
-                    names << a + b + c;
-            }
-        }
-        std::shuffle(names.begin(), names.end(), std::mt19937(8));
-        QStringList expected;
-        for (qsizetype i = 0; i < names.size(); ++i)
-            expected << names[i] + u'|' + QString::number(i);
-        std::stable_sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
-            return platform::mapNameLess(a.section(u'|', 0, -2), b.section(u'|', 0, -2));
-        });
+        QFETCH(QStringList, expected);
         ListView list;
-        fill(list, names);
-        QCOMPARE(listed(&list), expected);
+        fill(list, QStringList(expected.rbegin(), expected.rend()));
+        for (qsizetype row = 0; row < expected.size(); ++row)
+            QCOMPARE(list.ListItemsRef().Item(row).Text(), expected[row]);
     }
 
-    void textsReadBackUnchanged_data()
+    // Keys that move the current item select it, where it is too; the View
+    // menu, opened by keys or a right press anywhere, marks the current mode
+    // only (no other entry checkable) and leaves the selection alone.
+    void gestures_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("size");
-        const auto row = [](const char *name, const QString &text, const QString &size) {
-            QTest::newRow(name) << text << size;
+        QTest::addColumn<int>("view");
+        QTest::addColumn<int>("key"); // 0: a right press on the second item, 1: on the header
+        QTest::addColumn<QString>("menu");
+        const auto row = [](const char *name, int view, int key, const char *menu) {
+            QTest::newRow(name) << view << key << QString(menu);
         };
-        row("ASCII", "E1L1.MAP", "1,234");
-        row("Latin-1, no-break space", "\u00c9lan.map", "1\u00a0234");
-        row("beyond Latin-1", "\u03a9mega.MAP", "1\u202f234");
-        row("beyond the basic plane", "\U0001F600.MAP", "");
-        row("longer than a block", QString(200000, u'\u03a9'), QString(100, u'9'));
+        row("Home on the current item", 3, Qt::Key_Home, "");
+        row("Up on the first item", 2, Qt::Key_Up, "");
+        row("Menu key", 0, Qt::Key_Menu, "Icons*");
+        row("Shift+F10", 2, Qt::Key_F10, "List*");
+        row("right press on another item", 3, 0, "Report*");
+        row("right press on another icon", 1, 0, "Small icons*");
+        row("right press on the header", 3, 1, "Report*");
     }
 
-    // Two items rewritten in turns, over and over: the space each rewrite leaves
-    // is taken back without losing any text.
-    void textsReadBackUnchanged()
+    void gestures()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, size);
-        ListView list;
-        platform::ListItems &items = list.ListItemsRef();
-        QPixmap large(32, 32), small(16, 16);
-        large.fill(Qt::blue);
-        small.fill(Qt::red);
-        items.setImages(large, small);
-        platform::ListItem item = items.Add();
-        item.setText(name);
-        item.setSubItems(1, size);
-        item.setSmallIcon(1);
-        platform::ListItem blank = items.Add();
-        blank.setText(" "); // sorts before every name above
-        QCOMPARE(listed(&list), QStringList({" |", name + u'|' + size}));
-        QCOMPARE(items.data(items.index(1, 0), Qt::DisplayRole).toString(), name);
-        QCOMPARE(items.data(items.index(1, 1), Qt::DisplayRole).toString(), size);
-        QVERIFY(!items.data(items.index(1, 0), Qt::DecorationRole).value<QIcon>().isNull());
-        for (int round = 0; round < 50; ++round) {
-            item.setText(name + QString(round, u'!'));
-            blank.setSubItems(1, QString::number(round));
-        }
-        QCOMPARE(listed(&list), QStringList({" |49", name + QString(49, u'!') + u'|' + size}));
+        QFETCH(int, view);
+        QFETCH(int, key);
+        QFETCH(QString, menu);
+        frmMain form;
+        form.showCentred();
+        ListView *list = mapList(form);
+        list->setView(view);
+        fill(*list, {"E1L1.MAP", "E1L2.MAP", "E1L3.MAP"});
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *viewMenu = form.findChild<QMenu *>("mnuView");
+        QSignalSpy opened(viewMenu, &QMenu::aboutToShow);
+        QTimer::singleShot(0, viewMenu, &QMenu::close);
+        QAbstractItemView *shown = list->currentView();
+        QWidget *viewport = shown->viewport();
+        const QPoint second = shown->visualRect(shown->model()->index(1, 0)).center();
+        if (menu.isEmpty()) // a click on empty space takes the selection away
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, viewport->rect().bottomRight());
+        QVERIFY(list->SelectedItem().isNull() == menu.isEmpty());
+        if (key > 1)
+            QTest::keyClick(shown, Qt::Key(key),
+                            key == Qt::Key_F10 ? Qt::ShiftModifier : Qt::NoModifier);
+        else
+            QTest::mousePress(key ? list->findChild<QHeaderView *>()->viewport() : viewport,
+                              Qt::RightButton, {}, second);
+        QStringList marks;
+        for (QAction *entry : viewMenu->actions())
+            marks << (entry->isChecked() ? entry->text() : "") + (entry->isCheckable() ? "*" : "");
+        QCOMPARE(opened.size(), int(!menu.isEmpty()));
+        QCOMPARE(marks.join(u' ').trimmed(), menu);
+        QCOMPARE(list->SelectedItem().isNull() ? "none" : list->SelectedItem().Text(), "E1L1.MAP");
     }
 };
 
