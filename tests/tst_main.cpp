@@ -98,6 +98,7 @@ private slots:
         row("Tab, Enter on Play", "keys Tab, Return") << play + "|focus cmdPlay";
         row("Enter in the box: no default", "keys Backtab, Backtab, Return") << "focus txtDukePath";
         row("Alt+F moves to Refresh, pressing nothing", "keys Alt+F") << "focus cmdRefresh";
+        row("menu key: the View menu", "keys Menu") << "Icons|Small icons|List|* Report|Refresh";
         row("right press: the View menu", "right press")
             << "Icons|Small icons|List|* Report|Refresh";
         row("Play, folder gone: started from the one before", "cmdPlay", scratch("gone"))
