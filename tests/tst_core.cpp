@@ -20,11 +20,11 @@ class tst_Core : public QObject
 
 private slots:
     // What (and the locale): the log line at the time from, the message of a
-    // failure number, a size, a number
-    // stored or read back from the text, numbers stored in one language and
-    // read in another (from), the tiles of a window (tile width, outer width
-    // and height in twips), where a framed window's client area goes, or a
-    // map name given to Play. To: the text or the number, or the failure.
+    // failure number, a size, a number stored or read back from the text,
+    // numbers stored in one language and read in another (from), the tiles of
+    // a window (tile width, outer width and height in twips), where a framed
+    // window's client area goes, or a map name given to Play. To: the text or
+    // the number, or the failure.
     void text_data()
     {
         QTest::addColumn<QString>("what");
