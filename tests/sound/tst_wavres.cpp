@@ -1,34 +1,14 @@
+// The clip each request plays and with which flags, and the RIFF WAVE reader on
+// made-up images and on every input the fuzzer started from or broke it with.
+#include "RiffWaveCheck.h"
 #include "TestSupport.h"
 #include "WAVRes.h"
-#include "platform/Resources.h"
-#include "platform/RiffWave.h"
-#include "platform/SoundOutput.h"
-#include "platform/SoundRequest.h"
 
 #include <QtTest>
 
 using namespace testsupport;
 
 namespace {
-
-// Stands in for the sound output: remembers what it was asked to play.
-class FakeOutput : public platform::SoundOutput
-{
-public:
-    bool playSound(QByteArrayView image, int flags) override
-    {
-        requests.append({image.toByteArray(), flags});
-        return true;
-    }
-    void stop() override {}
-
-    QList<std::pair<QByteArray, int>> requests; // image, flags
-};
-
-QByteArray clip(const QString &name)
-{
-    return platform::loadResource("WAVE", name);
-}
 
 // A little-endian field of the given width.
 QByteArray le(quint32 value, int bytes)
@@ -45,11 +25,9 @@ QByteArray chunk(const char *id, const QByteArray &body, bool pad = true)
     return id + le(quint32(body.size()), 4) + body + QByteArray(pad ? body.size() % 2 : 0, '\0');
 }
 
-// 8-bit mono PCM at 8000 samples a second.
-QByteArray fmt()
-{
-    return chunk("fmt ", le(1, 2) + le(1, 2) + le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2));
-}
+// 8-bit mono PCM at 8000 samples a second, as the clips are.
+const QByteArray Fmt =
+    chunk("fmt ", le(1, 2) + le(1, 2) + le(8000, 4) + le(8000, 4) + le(1, 2) + le(8, 2));
 
 QByteArray data(int samples)
 {
@@ -71,15 +49,11 @@ class tst_WAVRes : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
-        setUpApplication();
-        platform::setSoundOutput(&m_output);
-    }
+    void initTestCase() { setUpApplication(); }
     void init()
     {
         clearLog();
-        m_output.requests.clear();
+        soundRequests().clear();
     }
 
     // First: it needs the program's state before any clip has been loaded.
@@ -88,32 +62,30 @@ private slots:
         PlayWaveRes("WAV9", 1);
         QCOMPARE(logged(),
                  QStringList({NotFound, ", WAVRes, PlayWaveRes, Subscript out of range"}));
-        QCOMPARE(m_output.requests.size(), 0);
+        QCOMPARE(soundRequests(), QStringList());
     }
 
-    // Each request follows one for WAV4.
+    // Each request follows one for WAV4; the flags shown are those besides "in memory".
     void requests_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<std::optional<int>>("flags");
         QTest::addColumn<QString>("played");
-        QTest::addColumn<int>("effective");
         QTest::addColumn<QStringList>("logged");
         const std::optional<int> leftOut;
-        QTest::newRow("left out: synchronous, silent on failure")
-            << "WAV3" << leftOut << "WAV3" << 6 << QStringList();
-        QTest::newRow("1: asynchronous")
-            << "WAV3" << std::optional(1) << "WAV3" << 5 << QStringList();
+        QTest::newRow("left out: synchronous, silent")
+            << "WAV3" << leftOut << "WAV3" << QStringList();
+        QTest::newRow("1: asynchronous") << "WAV3" << std::optional(1) << "WAV3 1" << QStringList();
         QTest::newRow("4 stays as it is")
-            << "WAV3" << std::optional(4) << "WAV3" << 4 << QStringList();
+            << "WAV3" << std::optional(4) << "WAV3 0" << QStringList();
         QTest::newRow("explicit 0 is not left out")
-            << "WAV3" << std::optional(0) << "WAV3" << 4 << QStringList();
+            << "WAV3" << std::optional(0) << "WAV3 0" << QStringList();
         QTest::newRow("name in lower case")
-            << "wav3" << std::optional(1) << "WAV3" << 5 << QStringList();
+            << "wav3" << std::optional(1) << "WAV3 1" << QStringList();
         QTest::newRow("missing clip: the one before")
-            << "WAV7" << leftOut << "WAV4" << 6 << QStringList{NotFound};
+            << "WAV7" << leftOut << "WAV4" << QStringList{NotFound};
         QTest::newRow("a picture is no clip")
-            << "../pictures/levrun.png" << leftOut << "WAV4" << 6 << QStringList{NotFound};
+            << "../pictures/levrun.png" << leftOut << "WAV4" << QStringList{NotFound};
     }
 
     void requests()
@@ -121,52 +93,65 @@ private slots:
         QFETCH(QString, name);
         QFETCH(std::optional<int>, flags);
         QFETCH(QString, played);
-        QFETCH(int, effective);
         QFETCH(QStringList, logged);
         PlayWaveRes("WAV4", 1);
         PlayWaveRes(name, flags);
-        QCOMPARE(m_output.requests.size(), 2);
-        QCOMPARE(m_output.requests[1], std::pair(clip(played), effective));
+        QCOMPARE(soundRequests(), QStringList({"WAV4 1", played}));
         QCOMPARE(testsupport::logged(), logged);
     }
 
-    void readsTheSamples_data()
+    void reader_data()
     {
         QTest::addColumn<QByteArray>("image");
-        QTest::addColumn<int>("offset"); // of the samples; -1: cannot be played
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<int>("offset"); // of the samples, -1 when not known here
         QTest::addColumn<int>("size");
-        QTest::newRow("odd data chunk with its pad byte") << riff(fmt() + data(5)) << 44 << 5;
+        QTest::newRow("odd data chunk with its pad byte") << riff(Fmt + data(5)) << true << 44 << 5;
         QTest::newRow("a chunk-like tail after the form is not read")
-            << riff(fmt() + data(6)) + data(100) << 44 << 6;
+            << riff(Fmt + data(6)) + data(100) << true << 44 << 6;
         QTest::newRow("odd unknown chunk skipped with its pad byte")
-            << riff(chunk("LIST", "abc") + fmt() + data(4)) << 56 << 4;
-        QTest::newRow("chunk length past the form") << riff(fmt() + data(4), -1) << -1 << 0;
+            << riff(chunk("LIST", "abc") + Fmt + data(4)) << true << 56 << 4;
+        QTest::newRow("chunk length past the form") << riff(Fmt + data(4), -1) << false << -1 << 0;
         QTest::newRow("chunk length of 4 GiB")
-            << riff(fmt() + data(4)).replace(40, 4, le(0xffffffff, 4)) << -1 << 0;
+            << riff(Fmt + data(4)).replace(40, 4, le(0xffffffff, 4)) << false << -1 << 0;
         QTest::newRow("odd chunk without its pad byte hides the data")
-            << riff(chunk("LIST", "abc", false) + fmt() + data(4)) << -1 << 0;
-    }
-
-    void readsTheSamples()
-    {
-        QFETCH(QByteArray, image);
-        QFETCH(int, offset);
-        QFETCH(int, size);
-        // In a buffer of its exact size, so that a sanitizer sees any stray read.
-        const std::unique_ptr<char[]> exact(new char[size_t(image.size())]);
-        std::copy(image.begin(), image.end(), exact.get());
-        const QByteArrayView bytes(exact.get(), image.size());
-        const auto wave = platform::readRiffWave(bytes);
-        QCOMPARE(wave.has_value(), offset >= 0);
-        if (wave) {
-            QCOMPARE(wave->dataOffset, offset);
-            QCOMPARE(wave->dataSize, size);
-            QCOMPARE(image.mid(offset, size), QByteArray(size, char(200)));
+            << riff(chunk("LIST", "abc", false) + Fmt + data(4)) << false << -1 << 0;
+        // The clips (their sample counts as shipped), then what fuzz/ holds.
+        const QList<int> clipSizes{22277, 18357, 9387, 11356, 29516, 12698};
+        for (const QString folder : {"corpus", "crashes"}) {
+            const QDir dir(QStringLiteral(LEVRUN_FUZZ_DIR "/") + folder);
+            for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
+                QFile file(dir.filePath(name));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const int clip = name.startsWith("WAV") ? name.mid(3, 1).toInt() : 0;
+                QTest::newRow(qPrintable(folder + '/' + name))
+                    << file.readAll() << !name.startsWith("bad-") << (clip ? 44 : -1)
+                    << (clip ? clipSizes.value(clip - 1) : 0);
+            }
         }
     }
 
-private:
-    FakeOutput m_output;
+    void reader()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(bool, readable);
+        QFETCH(int, offset);
+        QFETCH(int, size);
+        // In a buffer of its exact size, so that a sanitizer sees any stray read.
+        const std::vector<unsigned char> exact(image.begin(), image.end());
+        const char *broken = riffWaveBroken(exact.data(), exact.size());
+        QVERIFY2(!broken, broken);
+        const auto wave = platform::readRiffWave(
+            QByteArrayView(reinterpret_cast<const char *>(exact.data()), image.size()));
+        QCOMPARE(wave.has_value(), readable);
+        if (wave && offset >= 0) {
+            QCOMPARE(wave->dataOffset, offset);
+            QCOMPARE(wave->dataSize, size);
+            QCOMPARE(wave->format.samplesPerSecond, 8000u);
+            QCOMPARE(wave->format.channels, quint16(1));
+            QCOMPARE(wave->format.bitsPerSample, quint16(8));
+        }
+    }
 };
 
 QTEST_MAIN(tst_WAVRes)
