@@ -1,12 +1,10 @@
 # Helpers of the scripts that drive the real program in the X and sound servers
 # of run-isolated --servers. Usage: . lib.sh path/to/levrun
 set -uo pipefail
-levrun=$(realpath "$1")
-S=${LEVRUN_TEST_SCRATCH:?run through tests/run-isolated --servers}
-ini=$XDG_CONFIG_HOME/Levrun/Levrun.ini
+levrun=$(realpath "$1") S=${LEVRUN_TEST_SCRATCH:?run through tests/run-isolated --servers}
+ini=$XDG_CONFIG_HOME/Levrun/Levrun.ini failures=0
 unset QT_QPA_PLATFORM
 mkdir -p "${ini%/*}"
-failures=0
 check() { # WHAT COMMAND...: one line, ok or FAIL
   if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
@@ -16,9 +14,8 @@ poll() { # SECONDS COMMAND...: until COMMAND succeeds, every 50 ms
 }
 start() { # [NAME=VALUE...]: Levrun with that environment; sets app and window
   env "$@" "$levrun" &
-  app=$!
-  window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app" --name '^Levrun$' | head -n 1)
+  app=$! window=$(timeout 20 xdotool search --sync --onlyvisible --pid $! --name '^Levrun$' | head -n 1)
 }
 press() { xdotool windowfocus --sync "$window" key --window "$window" "$@"; }
-gone() { ! xwininfo -id "$window" 2>/dev/null | grep -q IsViewable; }
+playing() { [ -n "$(pactl ${1:+-s "$1"} list short sink-inputs)" ]; } # [SERVER]: a clip plays
 value() { sed -n "s/^$1=//p" "$ini"; } # KEY: as stored
