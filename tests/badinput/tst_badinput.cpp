@@ -17,8 +17,7 @@ using namespace testsupport;
 // What the snippets know: S the scratch folder (S/standin a stand-in game, S/bin
 // a folder on PATH, S/good a good game folder), STORE the settings store.
 static const QByteArray Prelude =
-    "S=$LEVRUN_TEST_SCRATCH; STORE=$XDG_CONFIG_HOME/Levrun/Levrun.ini\n"
-    "set -e\n";
+    "S=$LEVRUN_TEST_SCRATCH; STORE=$XDG_CONFIG_HOME/Levrun/Levrun.ini\n";
 
 static QByteArray contents(const QString &path)
 {
@@ -105,9 +104,9 @@ private slots:
                  QString::fromUtf8(fields[5])
                      .split("; ", Qt::SkipEmptyParts)
                      .replaceInStrings(QRegularExpression("^"), ", "));
-        QCOMPARE(
-            std::system(Prelude + fields[6] + "\n! find \"$S\" -name canary 2>/dev/null | grep ."),
-            0);
+        QCOMPARE(std::system(Prelude + "{ true\n" + fields[6] +
+                             "\n} && ! find \"$S\" -name canary 2>/dev/null | grep ."),
+                 0);
     }
 };
 

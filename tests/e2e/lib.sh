@@ -9,8 +9,12 @@ check() { # WHAT COMMAND...: one line, ok or FAIL
   if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
 poll() { # SECONDS COMMAND...: until COMMAND succeeds, every 50 ms
-  local n=$(($1 * 20))
-  until "${@:2}"; do [ $((n--)) -gt 0 ] || return 1; sleep 0.05; done
+  local until=$((SECONDS + $1))
+  until "${@:2}"; do [ $SECONDS -lt $until ] || return 1; sleep 0.05; done
+}
+ends() { # Levrun ends within 15 s (or is killed then): its exit status
+  poll 15 eval '! ps -o stat= -p $app | grep -qv ^Z' || kill -9 $app
+  wait $app
 }
 start() { # [NAME=VALUE...]: Levrun with that environment; sets app and window
   env "$@" "$levrun" &
