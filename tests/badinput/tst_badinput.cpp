@@ -46,9 +46,6 @@ private slots:
         });
     }
 
-    // The pool's threads end now, not while LeakSanitizer stops every thread at exit.
-    void cleanupTestCase() { QThreadPool::globalInstance()->waitForDone(); }
-
     void cases_data()
     {
         QTest::addColumn<QList<QByteArray>>("fields"); // as cases.tsv describes them
