@@ -21,17 +21,12 @@ QStringList logLines(const QString &dir = {});
 // The same lines after their date and time: ", Unit, Procedure, message"
 // (a line of another form stays whole, so that it fails any comparison).
 QStringList logged(const QString &dir = {});
+QStringList withoutTimes(QStringList lines);
 
 // Removes the error log of the current directory.
 void clearLog();
 
-// The procedure label of a log line: ", Unit, Procedure, ".
-QString labelOf(const QString &line);
-
-// The message at the end of a log line.
-QString messageOf(const QString &line);
-
-// Sets the application's names the way main() does.
+// Sets the application's names the way main() does; clips are recorded, not played.
 void setUpApplication();
 
 // A path inside this test's scratch folder.
@@ -51,8 +46,8 @@ QLineEdit *folderBox(QWidget &window);
 QStringList listed(QWidget &window);
 QStringList listed(platform::ListView *list);
 
-// The clips the windows asked PlayWaveRes for ("WAV3 1"; "WAV2" with flags left
-// out), in tests whose link step routes PlayWaveRes here.
+// The clips the windows asked for since setUpApplication() put a recorder in
+// place of the sound output: "WAV3 1" asynchronous, "WAV2" with the flags left out.
 QStringList &soundRequests();
 
 // The failure number a statement raises, 0 when it runs through.

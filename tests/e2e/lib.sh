@@ -1,0 +1,25 @@
+# Helpers of the scripts that drive the real program in the X and sound servers
+# of run-isolated --servers. Usage: . lib.sh path/to/levrun
+set -uo pipefail
+levrun=$(realpath "$1") S=${LEVRUN_TEST_SCRATCH:?run through tests/run-isolated --servers}
+ini=$XDG_CONFIG_HOME/Levrun/Levrun.ini failures=0
+unset QT_QPA_PLATFORM
+mkdir -p "${ini%/*}"
+check() { # WHAT COMMAND...: one line, ok or FAIL
+  if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
+}
+poll() { # SECONDS COMMAND...: until COMMAND succeeds, every 50 ms
+  local until=$((SECONDS + $1))
+  until "${@:2}"; do [ $SECONDS -lt $until ] || return 1; sleep 0.05; done
+}
+ends() { # Levrun ends within 15 s (or is killed then): its exit status
+  poll 15 eval '! ps -o stat= -p $app | grep -qv ^Z' || kill -9 $app
+  wait $app
+}
+start() { # [NAME=VALUE...]: Levrun with that environment; sets app and window
+  env "$@" "$levrun" &
+  app=$! window=$(timeout 20 xdotool search --sync --onlyvisible --pid $! --name '^Levrun$' | head -n 1)
+}
+press() { xdotool windowfocus --sync "$window" key --window "$window" "$@"; }
+playing() { [ -n "$(pactl ${1:+-s "$1"} list short sink-inputs)" ]; } # [SERVER]: a clip plays
+value() { sed -n "s/^$1=//p" "$ini"; } # KEY: as stored
