@@ -8,11 +8,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <sys/stat.h>
-
 namespace testsupport {
 
-QStringList logLines(const QString &dir)
+QStringList logged(const QString &dir)
 {
     QFile log(QDir(dir.isEmpty() ? QDir::currentPath() : dir).filePath("Levrun.VNL"));
     // Only a plain file: a pipe or a device in its place would never end.
@@ -21,12 +19,7 @@ QStringList logLines(const QString &dir)
     QStringList lines = QString::fromUtf8(log.readAll()).split("\r\n");
     if (lines.last().isEmpty())
         lines.removeLast();
-    return lines;
-}
-
-QStringList logged(const QString &dir)
-{
-    return withoutTimes(logLines(dir));
+    return withoutTimes(lines);
 }
 
 QStringList withoutTimes(QStringList lines)
@@ -34,11 +27,6 @@ QStringList withoutTimes(QStringList lines)
     // "date", "time", Unit, Procedure, message
     return lines.replaceInStrings(
         QRegularExpression(R"(^"[^"]*", "\d\d:\d\d:\d\d"(?=, \w+, \w+, ))"), {});
-}
-
-void clearLog()
-{
-    QFile::remove("Levrun.VNL");
 }
 
 // Run by hand, a test would make its files in the root folder and its settings
@@ -79,26 +67,13 @@ void setUpApplication()
 
 QString storeFile()
 {
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini"; // as STORE below
 }
 
-void makeEntries(const QString &dir, const QStringList &entries)
+bool shell(const QByteArray &script)
 {
-    for (const QString &entry : entries) {
-        const QString what = entry.section(u'=', 1);
-        const QString path = dir + u'/' + entry.section(u'=', 0, 0);
-        QDir().mkpath(QFileInfo(path).path());
-        if (what == "/") {
-            QVERIFY(QDir().mkpath(path));
-        } else if (what == "|") {
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
-        } else if (what.startsWith("->")) {
-            QVERIFY(QFile::link(what.mid(2), path));
-        } else {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(what.toLongLong()));
-        }
-    }
+    return std::system("S=$LEVRUN_TEST_SCRATCH STORE=$XDG_CONFIG_HOME/Levrun/Levrun.ini\n" +
+                       script) == 0;
 }
 
 platform::ListView *mapList(QWidget &window)
@@ -113,13 +88,8 @@ QLineEdit *folderBox(QWidget &window)
 
 QStringList listed(QWidget &window)
 {
-    return listed(mapList(window));
-}
-
-QStringList listed(platform::ListView *list)
-{
     QStringList rows;
-    platform::ListItems &items = list->ListItemsRef();
+    platform::ListItems &items = mapList(window)->ListItemsRef();
     for (qsizetype row = 0; row < items.Count(); ++row)
         rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
     return rows;

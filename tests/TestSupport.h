@@ -15,16 +15,11 @@ class ListView;
 // (tests/run-isolated), so the error log is Levrun.VNL in the current directory.
 namespace testsupport {
 
-// The lines of the error log in dir (the current directory when empty),
-// without their CR LF; empty when there is no log.
-QStringList logLines(const QString &dir = {});
-// The same lines after their date and time: ", Unit, Procedure, message"
-// (a line of another form stays whole, so that it fails any comparison).
+// The lines of the error log in dir (the current directory when empty) after
+// their date and time, without their CR LF: ", Unit, Procedure, message" (a
+// line of another form stays whole, so that it fails any comparison).
 QStringList logged(const QString &dir = {});
 QStringList withoutTimes(QStringList lines);
-
-// Removes the error log of the current directory.
-void clearLog();
 
 // Sets the application's names the way main() does; clips are recorded, not played.
 void setUpApplication();
@@ -35,16 +30,14 @@ QString scratch(const QString &relative = {});
 // The settings store in this test's configuration folder.
 QString storeFile();
 
-// Entries (and their folders) from short descriptions: "NAME=123" a file of
-// 123 bytes (sparse), "NAME=/" a folder, "NAME=->TARGET" a symbolic link,
-// "NAME=|" a named pipe.
-void makeEntries(const QString &dir, const QStringList &entries);
+// Runs a shell script that knows S, the scratch folder, and STORE, the store;
+// true when it succeeds.
+bool shell(const QByteArray &script);
 
 // The main window's map list and folder box; the list as "name|size" rows, in order.
 platform::ListView *mapList(QWidget &window);
 QLineEdit *folderBox(QWidget &window);
 QStringList listed(QWidget &window);
-QStringList listed(platform::ListView *list);
 
 // The clips the windows asked for since setUpApplication() put a recorder in
 // place of the sound output: "WAV3 1" asynchronous, "WAV2" with the flags left out.

@@ -49,7 +49,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(std::optional<int>, flags);
         QFETCH(QString, played);
-        clearLog();
+        QFile::remove("Levrun.VNL");
         soundRequests().clear();
         PlayWaveRes("WAV4", 1);
         PlayWaveRes(name, flags);
