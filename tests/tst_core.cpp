@@ -1,12 +1,10 @@
 // The window-free logic: the log line and its messages, numbers as text in the
-// user's region, where the background tiles and the windows go, and which map
-// names Play refuses.
+// user's region, and where the background tiles and the windows go.
 #include "TestSupport.h"
 #include "errlog/ErrLog.h"
 #include "platform/Centring.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
-#include "platform/ProgramStarter.h"
 #include "platform/Tiling.h"
 
 #include <QtTest>
@@ -23,7 +21,7 @@ private slots:
     // failure number, a size, a number stored or read back from the text,
     // numbers stored in one language and read in another (from), the tiles of
     // a window (tile width, outer width and height in twips), where a framed
-    // window's client area goes, or a map name given to Play. To: the text or
+    // window's client area goes. To: the text or
     // the number, or the failure.
     void text_data()
     {
@@ -58,8 +56,6 @@ private slots:
             {"view in Persian, ASCII digits", "store fa_IR", "3", "3"},
             // Available area under a 24-pixel panel, client size, frame widths.
             {"centred, frame and all", "centre", "0 24 1024 744 397 371 3 19 3 3", "313,218"},
-            {"a name with U+FFFD played", "play", "E1L1\uFFFD.MAP", ""},
-            {"a name not UTF-8 on disk refused", "play", "E1L2\xff.MAP", "Bad file name or number"},
         };
         for (const auto &row : rows)
             QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
@@ -103,8 +99,6 @@ private slots:
                                                              {n(6), n(7), n(8), n(9)});
                      what == "centre")
                 result = QString("%1,%2").arg(at.x()).arg(at.y());
-            else if (what == "play" && QFile("E1L1\uFFFD.MAP").open(QIODevice::WriteOnly))
-                startProgram("true", {"-map", from});
             else // tile width, window width and height, the tile 1605 high
                 for (const TwipPoint &at : tilePositions(n(0), 1605, n(1), n(2)))
                     result += QString("%1,%2 ").arg(at.x).arg(at.y);
