@@ -26,45 +26,6 @@ class tst_Core : public QObject
 private slots:
     void initTestCase() { setUpApplication(); }
 
-    // First: it needs the program's state before any clip has been loaded.
-    void missingClipWithNothingLoadedIsSilent()
-    {
-        PlayWaveRes("WAV9", 1);
-        QCOMPARE(logged(),
-                 QStringList({NotFound, ", WAVRes, PlayWaveRes, Subscript out of range"}));
-        QCOMPARE(soundRequests(), QStringList());
-    }
-
-    // Each request follows one for WAV4; the flags shown are those besides "in memory".
-    void requests_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<std::optional<int>>("flags");
-        QTest::addColumn<QString>("played");
-        QTest::newRow("left out: synchronous, silent") << "WAV3" << std::optional<int>() << "WAV3";
-        QTest::newRow("1: asynchronous") << "WAV3" << std::optional(1) << "WAV3 1";
-        QTest::newRow("4 stays as it is") << "WAV3" << std::optional(4) << "WAV3 0";
-        QTest::newRow("explicit 0 is not left out") << "WAV3" << std::optional(0) << "WAV3 0";
-        QTest::newRow("name in lower case") << "wav3" << std::optional(1) << "WAV3 1";
-        QTest::newRow("missing clip: the one before, logged")
-            << "WAV7" << std::optional<int>() << "WAV4";
-        QTest::newRow("a picture is no clip")
-            << "../pictures/levrun.png" << std::optional<int>() << "WAV4";
-    }
-
-    void requests()
-    {
-        QFETCH(QString, name);
-        QFETCH(std::optional<int>, flags);
-        QFETCH(QString, played);
-        QFile::remove("Levrun.VNL");
-        soundRequests().clear();
-        PlayWaveRes("WAV4", 1);
-        PlayWaveRes(name, flags);
-        QCOMPARE(soundRequests(), QStringList({"WAV4 1", played}));
-        QCOMPARE(logged(), played.startsWith("WAV4") ? QStringList{NotFound} : QStringList());
-    }
-
     void reader_data()
     {
         QTest::addColumn<QString>("path");
@@ -103,13 +64,29 @@ private slots:
     // failure number, a size, a number stored or read back from the text,
     // numbers stored in one language and read in another (from), the tiles of
     // a window (tile width, outer width and height in twips), where a framed
-    // window's client area goes. To: the text or
-    // the number, or the failure.
+    // window's client area goes, or the clips requested ("NAME FLAGS", flags
+    // besides "in memory"; ", " between). To: the text or the number, or the
+    // failure; for clips those played, then the log.
     void text_data()
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
+        // First: it needs the program's state before any clip has been loaded.
+        QTest::newRow("clip missing, none loaded yet: silent")
+            << "clips"
+            << "WAV9 1" << NotFound + "|, WAVRes, PlayWaveRes, Subscript out of range";
+        const auto clips = [](const char *name, const QString &requests, const QString &played) {
+            QTest::newRow(name) << "clips"
+                                << "WAV4 1, " + requests << "WAV4 1|" + played;
+        };
+        clips("clip flags left out: synchronous, silent", "WAV3", "WAV3");
+        clips("clip flags 1: asynchronous", "WAV3 1", "WAV3 1");
+        clips("clip flags 4 stay as they are", "WAV3 4", "WAV3 0");
+        clips("clip flags 0 are not left out", "WAV3 0", "WAV3 0");
+        clips("clip name in lower case", "wav3 1", "WAV3 1");
+        clips("clip missing: the one before, logged", "WAV7", "WAV4|" + NotFound);
+        clips("a picture is no clip", "../pictures/levrun.png", "WAV4|" + NotFound);
         const char *const rows[][4] = {
             {"log line, US English", "log en_US", "09:05:07",
              R"("12/6/26", "09:05:07", Main, LoadMaps, Overflow)"},
@@ -157,6 +134,8 @@ private slots:
         const QLocale locale(what.section(' ', 1));
         const auto n = [&](int i) { return from.section(' ', i, i).toInt(); };
         QString result;
+        QFile::remove("Levrun.VNL");
+        soundRequests().clear();
         const int failure = failureOf([&] {
             if (what.startsWith("log"))
                 result = errlog::logLine(QDate(2026, 12, 6), QTime::fromString(from), locale,
@@ -171,7 +150,14 @@ private slots:
                 result = QString::number(CLng(from, locale));
             else if (what == "failure")
                 fail(from.toInt());
-            else if (const QLocale reader(from); what.startsWith("across"))
+            else if (what == "clips") {
+                for (const QString &request : from.split(", "))
+                    PlayWaveRes(request.section(' ', 0, 0),
+                                request.contains(' ')
+                                    ? std::optional(request.section(' ', 1).toInt())
+                                    : std::nullopt);
+                result = (soundRequests() + logged()).join('|');
+            } else if (const QLocale reader(from); what.startsWith("across"))
                 result = QString("%1 %2 %3 %4")
                              .arg(CSng(CStr(1440.f, locale), reader))
                              .arg(CLng(CStr(qint32(3), locale), reader))
