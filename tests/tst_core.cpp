@@ -94,10 +94,8 @@ private slots:
              R"("06.12.26", "21:30:00", Main, LoadMaps, Overflow)"},
             {"a failure number without a message", "failure", "31337",
              "Application-defined or object-defined error"},
-            {"size past 32 bits", "size en_US", "3221225472", "3,221,225,472"},
+            // Past 32 bits, German, and 0 shown as nothing: the scan in the window tests.
             {"size, Indian English in threes", "size en_IN", "1234567", "1,234,567"},
-            {"size, German", "size de_DE", "1234", "1.234"},
-            {"size 0 shows nothing", "size en_US", "0", ""},
             {"whole width stored bare", "store de_DE", "1440", "1440"},
             {"width with a fraction", "store de_DE", "1234.5", "1234,5"},
             {"width with blanks", "single de_DE", " 1234,5 ", "1234.5"},
