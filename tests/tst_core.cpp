@@ -54,10 +54,6 @@ private slots:
             QCOMPARE(qFromLittleEndian<quint32>(image.constData() + wave->dataOffset - 4),
                      quint32(wave->dataSize));
         }
-        if (name.startsWith("WAV")) { // the clips: 8-bit mono at 8000 samples a second
-            QCOMPARE(wave->format.samplesPerSecond, 8000u);
-            QCOMPARE(wave->format.channels * 100 + wave->format.bitsPerSample, 108);
-        }
     }
 
     // What (and the locale): the log line at the time from, the message of a
@@ -104,7 +100,6 @@ private slots:
             {"view 2,5 to even", "long de_DE", "2,5", "2"},
             {"view 3,5 to even", "long de_DE", "3,5", "4"},
             {"view of letters", "long de_DE", "abc", "Type mismatch"},
-            {"view past 32 bits", "long de_DE", "3000000000", "Overflow"},
             {"About box tiles, by columns", "tiles", "1980 7275 3075",
              "0,0 0,1605 1980,0 1980,1605 3960,0 3960,1605 5940,0 5940,1605 "},
             {"bounds included", "tiles", "1980 1980 1605", "0,0 0,1605 1980,0 1980,1605 "},
