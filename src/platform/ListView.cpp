@@ -96,11 +96,11 @@ protected:
 // The entry the reference stands for; a change to it sorts the list anew.
 ListEntry &ListItem::entry(bool changing) const
 {
-    if (!m_owner || m_id >= m_owner->m_rowOf.size()) // none, or gone with a Clear
+    if (!m_owner || m_id >= m_owner->m_entries.size()) // none, or gone with a Clear
         fail(ObjectNotSet);
     if (changing)
         m_owner->changed();
-    return m_owner->m_items[m_owner->m_rowOf[m_id]];
+    return m_owner->m_entries[m_id];
 }
 
 std::string &ListItem::sizeText(int index, bool changing) const
@@ -133,13 +133,27 @@ void ListItems::flush()
     if (!std::exchange(m_dirty, false))
         return;
     beginResetModel();
-    std::sort(m_items.begin(), m_items.end(), [](const ListEntry &a, const ListEntry &b) {
-        const int order = compareMapNames(a.name, b.name);
+    // Most names are told apart by their keys alone, in cache; the rest, and
+    // names whose keys cannot be trusted, by the whole comparison.
+    struct Keyed
+    {
+        quint64 high, low;
+        quint32 id;
+        bool exact;
+    };
+    std::vector<Keyed> keyed(m_entries.size());
+    for (quint32 id = 0; id < keyed.size(); ++id)
+        keyed[id].exact = mapKey(m_entries[id].name, keyed[id].high, keyed[id].low),
+        keyed[id].id = id;
+    std::sort(keyed.begin(), keyed.end(), [this](const Keyed &a, const Keyed &b) {
+        if (a.exact && b.exact && (a.high != b.high || a.low != b.low))
+            return a.high != b.high ? a.high < b.high : a.low < b.low;
+        const int order = compareMapNames(m_entries[a.id].name, m_entries[b.id].name);
         return order ? order < 0 : a.id < b.id;
     });
-    for (size_t row = 0; row < m_items.size(); ++row)
-        m_rowOf[m_items[row].id] = quint32(row);
-    m_shown = m_items.size();
+    m_rows.resize(keyed.size());
+    for (size_t row = 0; row < keyed.size(); ++row)
+        m_rows[row] = keyed[row].id;
     endResetModel();
     emit refilled();
 }
@@ -147,9 +161,8 @@ void ListItems::flush()
 void ListItems::Clear()
 {
     beginResetModel();
-    std::vector<ListEntry>().swap(m_items);
-    std::vector<quint32>().swap(m_rowOf);
-    m_shown = 0;
+    std::deque<ListEntry>().swap(m_entries);
+    std::vector<quint32>().swap(m_rows);
     m_dirty = false;
     endResetModel();
 #ifdef __GLIBC__
@@ -159,26 +172,24 @@ void ListItems::Clear()
 
 ListItem ListItems::Add()
 {
-    const auto id = quint32(m_items.size());
-    m_items.push_back({.id = id});
-    m_rowOf.push_back(id);
+    m_entries.emplace_back();
     changed();
-    return ListItem(this, id);
+    return ListItem(this, quint32(m_entries.size() - 1));
 }
 
 ListItem ListItems::Item(qsizetype row)
 {
     flush();
-    if (row < 0 || size_t(row) >= m_shown)
+    if (row < 0 || size_t(row) >= m_rows.size())
         fail(SubscriptOutOfRange);
-    return ListItem(this, m_items[size_t(row)].id);
+    return ListItem(this, m_rows[size_t(row)]);
 }
 
 QVariant ListItems::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || size_t(index.row()) >= m_shown)
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
-    const ListEntry &item = m_items[size_t(index.row())];
+    const ListEntry &item = m_entries[m_rows[size_t(index.row())]];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -387,17 +398,21 @@ void ListView::refilled()
     int ascii[128];
     for (int c = 0; c < 128; ++c)
         ascii[c] = metrics.horizontalAdvance(QChar(c));
-    m_widestRow = -1;
-    for (int row = 0, most = -1; row < m_items->rowCount(); ++row) {
-        const std::string &name = m_items->m_items[size_t(row)].name;
+    // In the order added, which is the order in memory.
+    quint32 widest = 0;
+    for (quint32 id = 0, most = 0; id < m_items->m_entries.size(); ++id) {
+        const std::string &name = m_items->m_entries[id].name;
         int width = 0;
         for (size_t i = 0; i < name.size() && width >= 0; ++i)
             width = uchar(name[i]) < 0x80 ? width + ascii[uchar(name[i])] : -1;
         if (width < 0) // rare: measured whole
             width = metrics.horizontalAdvance(QString::fromStdString(name));
-        if (width > most)
-            std::tie(most, m_widestRow) = std::pair(width, row);
+        if (uint(width) > most)
+            most = uint(width), widest = id;
     }
+    const std::vector<quint32> &rows = m_items->m_rows;
+    m_widestRow =
+        rows.empty() ? -1 : int(std::find(rows.begin(), rows.end(), widest) - rows.begin());
     if (m_view != 3)
         layOut();
     if (m_items->rowCount() > 0 && !m_listView->selectionModel()->hasSelection())

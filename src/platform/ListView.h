@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QWidget>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,11 @@ namespace platform {
 
 class ListItems;
 // One item, its texts in UTF-8: most names and every size text fit a string's
-// own buffer, which keeps a million maps in some 80 MB and the sort in cache.
+// own buffer, which keeps a million maps in some 80 MB.
 struct ListEntry
 {
     std::string name;
     std::string size;
-    quint32 id = 0; // what ListItem holds
     bool icon = false;
     bool smallIcon = false;
 };
@@ -62,7 +62,7 @@ public:
 
     void Clear();
     ListItem Add();
-    qsizetype Count() { return flush(), qsizetype(m_shown); }
+    qsizetype Count() { return flush(), qsizetype(m_rows.size()); }
     ListItem Item(qsizetype row); // by display row, 0-based
 
     void setImages(const QPixmap &large, const QPixmap &small)
@@ -73,7 +73,7 @@ public:
 
     int rowCount(const QModelIndex &parent = {}) const override
     {
-        return parent.isValid() ? 0 : int(m_shown);
+        return parent.isValid() ? 0 : int(m_rows.size());
     }
     int columnCount(const QModelIndex &parent = {}) const override
     {
@@ -91,9 +91,8 @@ private:
     friend class ListItem;
     void changed();
 
-    std::vector<ListEntry> m_items; // the rows shown, then items added since
-    std::vector<quint32> m_rowOf;   // id -> index in m_items
-    size_t m_shown = 0;
+    std::deque<ListEntry> m_entries; // as added, never moved: a ListItem holds the index
+    std::vector<quint32> m_rows;     // the entries shown, in order
     bool m_dirty = false;
     bool m_largeIcons = false; // set by the view: Icons mode shows the large images
     QIcon m_largeIcon;
