@@ -26,7 +26,6 @@ alignas(dirent64) char batch[64 * 1024];
 ssize_t batchLength = 0;
 ssize_t position = 0;
 quint64 scansStarted = 0;
-void (*lengthQueryHook)(const QString &path) = nullptr;
 
 void closeFolder()
 {
@@ -51,6 +50,8 @@ bool accepts(const dirent64 *entry)
 
 QString next()
 {
+    if (folder < 0)
+        fail(InvalidProcedureCall);
     for (;;) {
         if (position >= batchLength) {
             batchLength = ::getdents64(folder, batch, sizeof batch);
@@ -95,8 +96,6 @@ QString findFirst(const QString &pattern, int attributes)
 
 QString findNext()
 {
-    if (folder < 0)
-        fail(InvalidProcedureCall);
     return next();
 }
 
@@ -105,15 +104,8 @@ quint64 scanNumber()
     return scansStarted;
 }
 
-void setLengthQueryHook(void (*hook)(const QString &path))
-{
-    lengthQueryHook = hook;
-}
-
 qint64 fileLength(const QString &path)
 {
-    if (lengthQueryHook)
-        lengthQueryHook(path);
     const QByteArray native = QFile::encodeName(path);
     // A name in the folder being listed is looked up from the open folder,
     // which spares the kernel walking the whole path again for every map.

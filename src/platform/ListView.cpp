@@ -12,13 +12,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <tuple>
 #include <utility>
 
 namespace platform {
@@ -34,7 +30,11 @@ template <typename Base>
 class ItemView : public Base
 {
 public:
-    ListView *list = nullptr;
+    explicit ItemView(ListView *list)
+        : list(list)
+    {
+    }
+    ListView *const list;
 
 protected:
     bool edit(const QModelIndex &index, QAbstractItemView::EditTrigger trigger,
@@ -91,24 +91,17 @@ protected:
 
 } // namespace
 
-// ListItem
-
 // The entry the reference stands for; a change to it sorts the list anew.
-ListEntry &ListItem::entry(bool changing) const
+// Its one sub-item is the size.
+ListEntry &ListItem::entry(bool changing, int subItem) const
 {
     if (!m_owner || m_id >= m_owner->m_entries.size()) // none, or gone with a Clear
         fail(ObjectNotSet);
+    if (subItem != 1)
+        fail(InvalidPropertyValue);
     if (changing)
         m_owner->changed();
     return m_owner->m_entries[m_id];
-}
-
-std::string &ListItem::sizeText(int index, bool changing) const
-{
-    ListEntry &item = entry(changing);
-    if (index != 1)
-        fail(InvalidPropertyValue);
-    return item.size;
 }
 
 // Image number 1 is the first image of the list, 0 none.
@@ -119,8 +112,6 @@ void ListItem::setImage(bool ListEntry::*image, int number)
         fail(SubscriptOutOfRange);
     item.*image = number == 1;
 }
-
-// ListItems
 
 void ListItems::changed()
 {
@@ -133,27 +124,27 @@ void ListItems::flush()
     if (!std::exchange(m_dirty, false))
         return;
     beginResetModel();
-    // Most names are told apart by their keys alone, in cache; the rest, and
-    // names whose keys cannot be trusted, by the whole comparison.
+    // Most names are told apart by their keys alone, in cache; the rest by
+    // the whole comparison.
     struct Keyed
     {
-        quint64 high, low;
+        std::array<quint32, 4> key; // 20 bytes where a 128-bit number would take 32
         quint32 id;
-        bool exact;
     };
     std::vector<Keyed> keyed(m_entries.size());
-    for (quint32 id = 0; id < keyed.size(); ++id)
-        keyed[id].exact = mapKey(m_entries[id].name, keyed[id].high, keyed[id].low),
-        keyed[id].id = id;
+    for (quint32 id = 0; id < keyed.size(); ++id) {
+        const unsigned __int128 key = mapKey(m_entries[id].name);
+        keyed[id] = {{quint32(key >> 96), quint32(key >> 64), quint32(key >> 32), quint32(key)},
+                     id};
+    }
     std::sort(keyed.begin(), keyed.end(), [this](const Keyed &a, const Keyed &b) {
-        if (a.exact && b.exact && (a.high != b.high || a.low != b.low))
-            return a.high != b.high ? a.high < b.high : a.low < b.low;
+        if (a.key != b.key)
+            return a.key < b.key;
         const int order = compareMapNames(m_entries[a.id].name, m_entries[b.id].name);
         return order ? order < 0 : a.id < b.id;
     });
     m_rows.resize(keyed.size());
-    for (size_t row = 0; row < keyed.size(); ++row)
-        m_rows[row] = keyed[row].id;
+    std::transform(keyed.begin(), keyed.end(), m_rows.begin(), [](auto &k) { return k.id; });
     endResetModel();
     emit refilled();
 }
@@ -165,9 +156,6 @@ void ListItems::Clear()
     std::vector<quint32>().swap(m_rows);
     m_dirty = false;
     endResetModel();
-#ifdef __GLIBC__
-    malloc_trim(0); // a large list leaves the heap in pieces that malloc would keep
-#endif
 }
 
 ListItem ListItems::Add()
@@ -198,7 +186,7 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
         return QString::fromStdString(item.size.empty() ? item.name : item.name + '\n' + item.size);
     case Qt::DecorationRole:
         if (index.column() == 0 && (m_largeIcons ? item.icon : item.smallIcon))
-            return m_largeIcons ? m_largeIcon : m_smallIcon;
+            return m_largeIcons ? m_large : m_small;
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == 1 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
@@ -216,8 +204,6 @@ QVariant ListItems::headerData(int section, Qt::Orientation orientation, int rol
     return {};
 }
 
-// ListView
-
 ListView::ListView(QWidget *parent)
     : QWidget(parent)
     , m_items(new ListItems(this))
@@ -232,11 +218,8 @@ ListView::ListView(QWidget *parent)
     colours.setColor(QPalette::Base, colours.color(QPalette::Base));
     setPalette(colours);
 
-    auto *listView = new ItemView<QListView>;
-    auto *reportView = new ItemView<QTreeView>;
-    listView->list = reportView->list = this;
-    m_listView = listView;
-    m_reportView = reportView;
+    m_listView = new ItemView<QListView>(this);
+    m_reportView = new ItemView<QTreeView>(this);
     m_listView->setModel(m_items);
     m_listView->setItemDelegate(new ItemDelegate(m_listView));
     m_listView->setUniformItemSizes(true);
@@ -252,11 +235,10 @@ ListView::ListView(QWidget *parent)
     header->setSectionsClickable(false);
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
-    header->resizeSection(0, 96);
-    header->resizeSection(1, 96);
+    header->setDefaultSectionSize(96);
     header->viewport()->installEventFilter(this);
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_listView),
-                                    static_cast<QAbstractItemView *>(m_reportView)}) {
+    for (QAbstractItemView *view :
+         std::initializer_list<QAbstractItemView *>{m_listView, m_reportView}) {
         view->setParent(m_stack);
         view->hide();
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -350,7 +332,11 @@ void ListView::setView(int view)
         m_listView->setWordWrap(view == 0);
         m_listView->setMovement(QListView::Static);
         m_listView->setSpacing(view == 0 ? 6 : 1);
-        layOut();
+        // Icons get a cell of their own width, the other modes the widest name's.
+        const QFontMetrics metrics(m_listView->font());
+        m_listView->setGridSize(
+            view == 0 ? QSize(metrics.averageCharWidth() * 12, 2 * metrics.lineSpacing() + 48)
+                      : QSize());
     }
     // Only the view on show is in the stack, and so in the accessibility tree.
     if (shown != before) {
@@ -361,16 +347,6 @@ void ListView::setView(int view)
     setFocusProxy(shown);
     if (hadFocus)
         shown->setFocus();
-}
-
-void ListView::layOut()
-{
-    // Icons get a cell of their own width, the other modes the widest name's.
-    const QFontMetrics metrics(m_listView->font());
-    m_listView->setGridSize(
-        m_view == 0 ? QSize(metrics.averageCharWidth() * 12, 2 * metrics.lineSpacing() + 48)
-                    : QSize());
-    static_cast<ItemDelegate *>(m_listView->itemDelegate())->widestRow = m_widestRow;
 }
 
 float ListView::ColumnWidth(int column) const
@@ -411,10 +387,8 @@ void ListView::refilled()
             most = uint(width), widest = id;
     }
     const std::vector<quint32> &rows = m_items->m_rows;
-    m_widestRow =
+    static_cast<ItemDelegate *>(m_listView->itemDelegate())->widestRow =
         rows.empty() ? -1 : int(std::find(rows.begin(), rows.end(), widest) - rows.begin());
-    if (m_view != 3)
-        layOut();
     if (m_items->rowCount() > 0 && !m_listView->selectionModel()->hasSelection())
         m_listView->selectionModel()->setCurrentIndex(
             m_items->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QIcon>
+#include <QPixmap>
 #include <QWidget>
 
 #include <deque>
@@ -36,15 +36,17 @@ public:
 
     QString Text() const { return QString::fromStdString(entry(false).name); }
     void setText(const QString &text) { entry(true).name = text.toStdString(); }
-    QString SubItems(int index) const { return QString::fromStdString(sizeText(index, false)); }
-    void setSubItems(int index, const QString &text) { sizeText(index, true) = text.toStdString(); }
+    QString SubItems(int index) const { return QString::fromStdString(entry(false, index).size); }
+    void setSubItems(int index, const QString &text)
+    {
+        entry(true, index).size = text.toStdString();
+    }
     void setIcon(int image) { setImage(&ListEntry::icon, image); }
     void setSmallIcon(int image) { setImage(&ListEntry::smallIcon, image); }
 
 private:
     friend class ListItems;
-    ListEntry &entry(bool changing) const;
-    std::string &sizeText(int index, bool changing) const;
+    ListEntry &entry(bool changing, int subItem = 1) const;
     void setImage(bool ListEntry::*image, int number);
     ListItem(ListItems *owner, quint32 id) { m_owner = owner, m_id = id; }
     ListItems *m_owner = nullptr;
@@ -65,11 +67,7 @@ public:
     qsizetype Count() { return flush(), qsizetype(m_rows.size()); }
     ListItem Item(qsizetype row); // by display row, 0-based
 
-    void setImages(const QPixmap &large, const QPixmap &small)
-    {
-        m_largeIcon = QIcon(large);
-        m_smallIcon = QIcon(small);
-    }
+    void setImages(const QPixmap &large, const QPixmap &small) { m_large = large, m_small = small; }
 
     int rowCount(const QModelIndex &parent = {}) const override
     {
@@ -95,8 +93,8 @@ private:
     std::vector<quint32> m_rows;     // the entries shown, in order
     bool m_dirty = false;
     bool m_largeIcons = false; // set by the view: Icons mode shows the large images
-    QIcon m_largeIcon;
-    QIcon m_smallIcon;
+    QPixmap m_large;
+    QPixmap m_small;
     friend class ListView;
 };
 
@@ -133,14 +131,12 @@ protected:
 
 private:
     void refilled();
-    void layOut();
 
     ListItems *m_items;
     QStackedWidget *m_stack;
     QListView *m_listView;
     QTreeView *m_reportView;
     int m_view = -1;
-    int m_widestRow = -1;
 };
 
 } // namespace platform

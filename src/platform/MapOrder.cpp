@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <string>
+
 namespace platform {
 
 namespace {
@@ -24,72 +26,52 @@ char32_t nextFolded(std::string_view s, size_t &i)
     return QChar::toCaseFolded(code);
 }
 
-// The run of digits at i without its leading zeros; i moves past the run.
-std::string_view digitRun(std::string_view s, size_t &i)
+// The name as bytes in the same order, from about the first limit of them:
+// 1 to 0x30 the characters before '0'; a run of digits as 0x31 plus its length
+// without leading zeros (0x95 and four bytes from 100 digits on), then its
+// digits two a byte; from 0x96 the characters after '9'; 0xdc and three bytes
+// a character beyond ASCII. So a digit meets another character by its code.
+std::string sortKey(std::string_view name, size_t limit = std::string::npos)
 {
-    while (i < s.size() && s[i] == '0')
-        ++i;
-    const size_t start = i;
-    while (i < s.size() && isDigit(s[i]))
-        ++i;
-    return s.substr(start, i - start);
+    std::string key;
+    for (size_t i = 0; i < name.size() && key.size() < limit;) {
+        if (isDigit(name[i])) {
+            while (i < name.size() && name[i] == '0')
+                ++i;
+            const size_t start = i;
+            while (i < name.size() && isDigit(name[i]))
+                ++i;
+            const auto n = unsigned(i - start);
+            if (n < 100)
+                key += char(0x31 + n);
+            else
+                key += {char(0x95), char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+            for (size_t k = start; k < i && key.size() < limit; k += 2)
+                key += char((name[k] - '0') * 10 + (k + 1 < i ? name[k + 1] - '0' : 0));
+        } else if (const char32_t c = nextFolded(name, i); c < 0x80) {
+            key += char(c < '0' ? c + 1 : c - ':' + 0x96);
+        } else {
+            key += {char(0xdc), char(c >> 16), char(c >> 8), char(c)};
+        }
+    }
+    return key;
 }
 
 } // namespace
 
-int compareMapNames(std::string_view a, std::string_view b) noexcept
+int compareMapNames(std::string_view a, std::string_view b)
 {
-    size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (isDigit(a[i]) && isDigit(b[j])) {
-            // Without leading zeros the longer run is the larger.
-            const std::string_view runA = digitRun(a, i), runB = digitRun(b, j);
-            if (runA.size() != runB.size())
-                return runA.size() < runB.size() ? -1 : 1;
-            if (const int order = runA.compare(runB))
-                return order;
-        } else if (const char32_t x = nextFolded(a, i), y = nextFolded(b, j); x != y) {
-            // A digit meets another character by its own code: none lies
-            // between '0' and '9', so every run stands alike.
-            return x < y ? -1 : 1;
-        }
-    }
-    if (i < a.size() || j < b.size())
-        return i < a.size() ? 1 : -1;
-    return a.compare(b); // std::char_traits<char> compares as unsigned char
+    const int order = sortKey(a).compare(sortKey(b));
+    return order ? order : a.compare(b); // std::char_traits<char> compares as unsigned char
 }
 
-// One byte a character, letters folded: 0 the end, 1 to 0x30 the characters
-// before '0', then a run of digits as 0x31 plus its length and its digits two
-// a byte, then the characters after '9' from 0x96: ordered as they compare.
-bool mapKey(std::string_view name, quint64 &high, quint64 &low) noexcept
+unsigned __int128 mapKey(std::string_view name)
 {
-    unsigned char key[16] = {};
-    size_t n = 0;
-    const auto put = [&](unsigned byte) {
-        if (n < sizeof key)
-            key[n++] = static_cast<unsigned char>(byte);
-    };
-    for (size_t i = 0; i < name.size() && n < sizeof key;) {
-        const auto c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x80)
-            return false;
-        if (isDigit(c)) {
-            const std::string_view run = digitRun(name, i);
-            if (run.size() > 100)
-                return false;
-            put(0x31 + unsigned(run.size()));
-            for (size_t k = 0; k < run.size(); k += 2)
-                put(unsigned(run[k] - '0') * 10 + (k + 1 < run.size() ? run[k + 1] - '0' : 0));
-        } else {
-            const unsigned folded = nextFolded(name, i);
-            put(folded < '0' ? folded + 1 : folded - ':' + 0x96);
-        }
-    }
-    high = low = 0;
-    for (size_t k = 0; k < 8; ++k)
-        high = high << 8 | key[k], low = low << 8 | key[k + 8];
-    return true;
+    const std::string key = sortKey(name, 15); // in the string's own buffer, mostly
+    unsigned __int128 number = 0;
+    for (size_t k = 0; k < 16; ++k)
+        number = number << 8 | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    return number;
 }
 
 } // namespace platform

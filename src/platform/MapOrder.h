@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QtGlobal>
-
 #include <string_view>
 
 namespace platform {
@@ -10,11 +8,10 @@ namespace platform {
 // ASCII digits compared by their value, so E1L2 comes before E1L10. Names that
 // are alike that way are ordered by their bytes, so the order is total.
 // Negative, zero (the same bytes) or positive, as a comes before, with or after b.
-int compareMapNames(std::string_view a, std::string_view b) noexcept;
+int compareMapNames(std::string_view a, std::string_view b);
 
-// The start of a name's place in that order, as a 128-bit number (high, low):
-// names with unequal keys are in the order of their keys. False when the key
-// says nothing (a character beyond ASCII, or a run of over 100 digits, early on).
-bool mapKey(std::string_view name, quint64 &high, quint64 &low) noexcept;
+// The start of a name's place in that order as a number: names with unequal
+// keys are in the order of their keys; equal keys leave it to compareMapNames.
+unsigned __int128 mapKey(std::string_view name);
 
 } // namespace platform
