@@ -48,7 +48,9 @@ bool accepts(const dirent64 *entry)
             ::fstatat(folder, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode));
 }
 
-QString next()
+} // namespace
+
+QString findNext()
 {
     if (folder < 0)
         fail(InvalidProcedureCall);
@@ -72,8 +74,6 @@ QString next()
     }
 }
 
-} // namespace
-
 QString findFirst(const QString &pattern, int attributes)
 {
     const qsizetype slash = pattern.lastIndexOf(u'/');
@@ -91,12 +91,7 @@ QString findFirst(const QString &pattern, int attributes)
         failErrno(errno);
     prefix = QFile::encodeName(pattern.left(slash + 1));
     ending = QFile::encodeName(names.mid(1));
-    return next();
-}
-
-QString findNext()
-{
-    return next();
+    return findNext();
 }
 
 quint64 scanNumber()

@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <utility>
 
@@ -126,25 +125,17 @@ void ListItems::flush()
     beginResetModel();
     // Most names are told apart by their keys alone, in cache; the rest by
     // the whole comparison.
-    struct Keyed
-    {
-        std::array<quint32, 4> key; // 20 bytes where a 128-bit number would take 32
-        quint32 id;
-    };
-    std::vector<Keyed> keyed(m_entries.size());
-    for (quint32 id = 0; id < keyed.size(); ++id) {
-        const unsigned __int128 key = mapKey(m_entries[id].name);
-        keyed[id] = {{quint32(key >> 96), quint32(key >> 64), quint32(key >> 32), quint32(key)},
-                     id};
-    }
-    std::sort(keyed.begin(), keyed.end(), [this](const Keyed &a, const Keyed &b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        const int order = compareMapNames(m_entries[a.id].name, m_entries[b.id].name);
-        return order ? order < 0 : a.id < b.id;
+    std::vector<std::pair<std::array<quint32, 4>, quint32>> keyed(m_entries.size());
+    for (quint32 id = 0; id < keyed.size(); ++id)
+        keyed[id] = {mapKey(m_entries[id].name), id};
+    std::sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
+        if (a.first != b.first)
+            return a.first < b.first;
+        const int order = compareMapNames(m_entries[a.second].name, m_entries[b.second].name);
+        return order ? order < 0 : a.second < b.second;
     });
     m_rows.resize(keyed.size());
-    std::transform(keyed.begin(), keyed.end(), m_rows.begin(), [](auto &k) { return k.id; });
+    std::transform(keyed.begin(), keyed.end(), m_rows.begin(), [](auto &k) { return k.second; });
     endResetModel();
     emit refilled();
 }

@@ -65,12 +65,12 @@ int compareMapNames(std::string_view a, std::string_view b)
     return order ? order : a.compare(b); // std::char_traits<char> compares as unsigned char
 }
 
-unsigned __int128 mapKey(std::string_view name)
+std::array<quint32, 4> mapKey(std::string_view name)
 {
     const std::string key = sortKey(name, 15); // in the string's own buffer, mostly
-    unsigned __int128 number = 0;
-    for (size_t k = 0; k < 16; ++k)
-        number = number << 8 | (k < key.size() ? static_cast<unsigned char>(key[k]) : 0u);
+    std::array<quint32, 4> number{};
+    for (size_t k = 0; k < key.size() && k < 16; ++k)
+        number[k / 4] |= quint32(static_cast<unsigned char>(key[k])) << (24 - 8 * (k % 4));
     return number;
 }
 
