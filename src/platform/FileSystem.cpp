@@ -35,19 +35,6 @@ void closeFolder()
     position = batchLength = 0;
 }
 
-bool accepts(const dirent64 *entry)
-{
-    const size_t size = std::strlen(entry->d_name);
-    if (entry->d_name[0] == '.' || size < size_t(ending.size()) ||
-        strcasecmp(entry->d_name + size - size_t(ending.size()), ending.constData()) != 0)
-        return false;
-    // A link counts by what it points to; a broken one is no file.
-    struct stat status;
-    return entry->d_type == DT_REG ||
-           ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-            ::fstatat(folder, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode));
-}
-
 } // namespace
 
 QString findNext()
@@ -59,18 +46,25 @@ QString findNext()
             batchLength = ::getdents64(folder, batch, sizeof batch);
             position = 0;
             if (batchLength <= 0) {
-                const int error = errno;
-                const bool failed = batchLength < 0;
+                const int error = batchLength < 0 ? errno : 0;
                 closeFolder();
-                if (failed)
+                if (error)
                     failErrno(error);
                 return {};
             }
         }
         const auto *entry = reinterpret_cast<const dirent64 *>(batch + position);
         position += entry->d_reclen;
-        if (accepts(entry))
-            return QFile::decodeName(entry->d_name);
+        const char *name = entry->d_name;
+        const size_t size = std::strlen(name);
+        // A link counts by what it points to; a broken one is no file.
+        struct stat status;
+        if (name[0] != '.' && size >= size_t(ending.size()) &&
+            strcasecmp(name + size - size_t(ending.size()), ending.constData()) == 0 &&
+            (entry->d_type == DT_REG ||
+             ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+              ::fstatat(folder, name, &status, 0) == 0 && S_ISREG(status.st_mode))))
+            return QFile::decodeName(name);
     }
 }
 

@@ -22,9 +22,8 @@ namespace {
 
 constexpr float TwipsPerPixel = 15.0f;
 
-// A view that asks the list before it opens an in-place editor, and whose keys
-// that move the current item always select it: Qt selects nothing when the
-// item they land on is current already (Home after a click on empty space).
+// A view that asks the list before an in-place edit, and whose keys that move the current
+// item select it, even when it is current already (Home after a click on empty space).
 template <typename Base>
 class ItemView : public Base
 {
@@ -57,8 +56,7 @@ protected:
     }
 };
 
-// The icon and list modes give every item the size the delegate tells for one
-// of them (the last); it tells the widest name's, so that no name is cut.
+// Every item takes the size told for one of them: the widest name's, so that none is cut.
 // Icons wrap their names on up to two lines in a cell of their own width.
 class ItemDelegate : public QStyledItemDelegate
 {
@@ -78,8 +76,7 @@ public:
     }
 
 protected:
-    // From the top: a label too long for its lines is cut at the end of the
-    // last, where a vertically centred one would keep its first line only.
+    // From the top: a label too long is cut at the end of its last line, not its first.
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
@@ -90,8 +87,7 @@ protected:
 
 } // namespace
 
-// The entry the reference stands for; a change to it sorts the list anew.
-// Its one sub-item is the size.
+// The entry the reference stands for, whose one sub-item is the size; a change sorts anew.
 ListEntry &ListItem::entry(bool changing, int subItem) const
 {
     if (!m_owner || m_id >= m_owner->m_entries.size()) // none, or gone with a Clear
@@ -123,8 +119,7 @@ void ListItems::flush()
     if (!std::exchange(m_dirty, false))
         return;
     beginResetModel();
-    // Most names are told apart by their keys alone, in cache; the rest by
-    // the whole comparison.
+    // Most names are told apart by their keys alone, in cache; the rest in full.
     std::vector<std::pair<std::array<quint32, 4>, quint32>> keyed(m_entries.size());
     for (quint32 id = 0; id < keyed.size(); ++id)
         keyed[id] = {mapKey(m_entries[id].name), id};
@@ -223,7 +218,6 @@ ListView::ListView(QWidget *parent)
     m_reportView->setUniformRowHeights(true);
     m_reportView->setAllColumnsShowFocus(true);
     QHeaderView *header = m_reportView->header();
-    header->setSectionsClickable(false);
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
     header->setDefaultSectionSize(96);
@@ -357,8 +351,7 @@ void ListView::setColumnWidth(int column, float twips)
     m_reportView->header()->resizeSection(column - 1, int(std::lround(twips / TwipsPerPixel)));
 }
 
-// After a refill: the widest name, by the advances of its characters, sets
-// the size of the items, and the first item is selected when none is.
+// After a refill: the widest name sets the items' size; the first is selected when none is.
 void ListView::refilled()
 {
     const QFontMetrics metrics(m_listView->font());

@@ -16,8 +16,7 @@ class QTreeView;
 namespace platform {
 
 class ListItems;
-// One item, its texts in UTF-8: most names and every size text fit a string's
-// own buffer, which keeps a million maps in some 80 MB.
+// One item, its texts in UTF-8: most fit a string's own buffer.
 struct ListEntry
 {
     std::string name;
@@ -37,10 +36,7 @@ public:
     QString Text() const { return QString::fromStdString(entry(false).name); }
     void setText(const QString &text) { entry(true).name = text.toStdString(); }
     QString SubItems(int index) const { return QString::fromStdString(entry(false, index).size); }
-    void setSubItems(int index, const QString &text)
-    {
-        entry(true, index).size = text.toStdString();
-    }
+    void setSubItems(int index, const QString &s) { entry(true, index).size = s.toStdString(); }
     void setIcon(int image) { setImage(&ListEntry::icon, image); }
     void setSmallIcon(int image) { setImage(&ListEntry::smallIcon, image); }
 
@@ -53,9 +49,8 @@ private:
     quint32 m_id = 0;
 };
 
-// The items and the model both views show, in the order of compareMapNames,
-// sorted once a burst of changes: when the event loop comes round, or when
-// the program reads the list back.
+// The items and the model both views show, in the order of compareMapNames, sorted after
+// a burst of changes: when the event loop comes round, or when the program reads the list.
 class ListItems : public QAbstractTableModel
 {
     Q_OBJECT
@@ -69,14 +64,8 @@ public:
 
     void setImages(const QPixmap &large, const QPixmap &small) { m_large = large, m_small = small; }
 
-    int rowCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_rows.size());
-    }
-    int columnCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : 2;
-    }
+    int rowCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : rows(); }
+    int columnCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : 2; }
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -88,6 +77,7 @@ signals:
 private:
     friend class ListItem;
     void changed();
+    int rows() const { return int(m_rows.size()); }
 
     std::deque<ListEntry> m_entries; // as added, never moved: a ListItem holds the index
     std::vector<quint32> m_rows;     // the entries shown, in order

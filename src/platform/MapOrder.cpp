@@ -8,11 +8,6 @@ namespace platform {
 
 namespace {
 
-inline bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // The character at i, case folded; i moves past it.
 char32_t nextFolded(std::string_view s, size_t &i)
 {
@@ -26,20 +21,20 @@ char32_t nextFolded(std::string_view s, size_t &i)
     return QChar::toCaseFolded(code);
 }
 
-// The name as bytes in the same order, from about the first limit of them:
-// 1 to 0x30 the characters before '0'; a run of digits as 0x31 plus its length
-// without leading zeros (0x95 and four bytes from 100 digits on), then its
-// digits two a byte; from 0x96 the characters after '9'; 0xdc and three bytes
-// a character beyond ASCII. So a digit meets another character by its code.
+// The name as bytes in the same order, about the first limit of them: 1 to 0x30 the
+// characters before '0'; a digit run as 0x31 plus its length without leading zeros (0x95
+// and four bytes from 100 on), then its digits two a byte; from 0x96 the characters after
+// '9'; 0xdc and three bytes one beyond ASCII. A digit meets another character by its code.
 std::string sortKey(std::string_view name, size_t limit = std::string::npos)
 {
+    const auto digit = [name](size_t k) { return k < name.size() && unsigned(name[k] - '0') < 10; };
     std::string key;
     for (size_t i = 0; i < name.size() && key.size() < limit;) {
-        if (isDigit(name[i])) {
-            while (i < name.size() && name[i] == '0')
+        if (digit(i)) {
+            while (digit(i) && name[i] == '0')
                 ++i;
             const size_t start = i;
-            while (i < name.size() && isDigit(name[i]))
+            while (digit(i))
                 ++i;
             const auto n = unsigned(i - start);
             if (n < 100)

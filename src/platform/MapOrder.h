@@ -13,9 +13,8 @@ namespace platform {
 // Negative, zero (the same bytes) or positive, as a comes before, with or after b.
 int compareMapNames(std::string_view a, std::string_view b);
 
-// The start of a name's place in that order, most significant first: names
-// with unequal keys are in the order of their keys; equal keys leave it to
-// compareMapNames. 16 bytes, where a 128-bit number would take 32 in a vector.
+// The start of a name's place in that order, most significant first: unequal keys order
+// their names; equal ones leave it to compareMapNames. 16 bytes, 32 as a 128-bit number.
 std::array<quint32, 4> mapKey(std::string_view name);
 
 } // namespace platform
