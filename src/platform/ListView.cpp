@@ -124,8 +124,8 @@ void ListItems::flush()
     for (quint32 id = 0; id < keyed.size(); ++id)
         keyed[id] = {mapKey(m_entries[id].name), id};
     std::sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
-        if (a.first != b.first)
-            return a.first < b.first;
+        if (const auto order = a.first <=> b.first; order != 0)
+            return order < 0;
         const int order = compareMapNames(m_entries[a.second].name, m_entries[b.second].name);
         return order ? order < 0 : a.second < b.second;
     });
