@@ -19,8 +19,7 @@ quint64 scanNumber();
 // The length in bytes of the file at path, links followed: FileNotFound, PermissionDenied.
 qint64 fileLength(const QString &path);
 
-// One file tree, no drive letters: nothing to change.
-void changeDrive(const QString &path);
+void changeDrive(const QString &path); // one file tree, no drive letters: nothing to change
 // Makes path the current directory: PathNotFound, or PermissionDenied.
 void changeDirectory(const QString &path);
 

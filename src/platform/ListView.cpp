@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <malloc.h>
 #include <utility>
 
 namespace platform {
@@ -142,6 +143,7 @@ void ListItems::Clear()
     std::vector<quint32>().swap(m_rows);
     m_dirty = false;
     endResetModel();
+    malloc_trim(0); // the pieces of a large list, which malloc would keep, go back
 }
 
 ListItem ListItems::Add()

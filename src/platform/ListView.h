@@ -25,8 +25,7 @@ struct ListEntry
     bool smallIcon = false;
 };
 
-// A reference to one item of the map list, as ListItems::Add hands it out.
-// A null reference (no item selected) fails with "Object variable ... not set".
+// A reference to one item, as ListItems::Add hands it out; a null one fails with ObjectNotSet.
 class ListItem
 {
 public:
