@@ -26,7 +26,6 @@ alignas(dirent64) char batch[64 * 1024];
 ssize_t batchLength = 0;
 ssize_t position = 0;
 quint64 scansStarted = 0;
-void (*lengthQueryHook)(const QString &path) = nullptr;
 
 void closeFolder()
 {
@@ -36,42 +35,38 @@ void closeFolder()
     position = batchLength = 0;
 }
 
-bool accepts(const dirent64 *entry)
-{
-    const size_t size = std::strlen(entry->d_name);
-    if (entry->d_name[0] == '.' || size < size_t(ending.size()) ||
-        strcasecmp(entry->d_name + size - size_t(ending.size()), ending.constData()) != 0)
-        return false;
-    // A link counts by what it points to; a broken one is no file.
-    struct stat status;
-    return entry->d_type == DT_REG ||
-           ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-            ::fstatat(folder, entry->d_name, &status, 0) == 0 && S_ISREG(status.st_mode));
-}
+} // namespace
 
-QString next()
+QString findNext()
 {
+    if (folder < 0)
+        fail(InvalidProcedureCall);
     for (;;) {
         if (position >= batchLength) {
             batchLength = ::getdents64(folder, batch, sizeof batch);
             position = 0;
             if (batchLength <= 0) {
-                const int error = errno;
-                const bool failed = batchLength < 0;
+                const int error = batchLength < 0 ? errno : 0;
                 closeFolder();
-                if (failed)
+                if (error)
                     failErrno(error);
                 return {};
             }
         }
         const auto *entry = reinterpret_cast<const dirent64 *>(batch + position);
         position += entry->d_reclen;
-        if (accepts(entry))
-            return QFile::decodeName(entry->d_name);
+        const char *name = entry->d_name;
+        const size_t size = std::strlen(name);
+        // A link counts by what it points to; a broken one is no file.
+        struct stat status;
+        if (name[0] != '.' && size >= size_t(ending.size()) &&
+            strcasecmp(name + size - size_t(ending.size()), ending.constData()) == 0 &&
+            (entry->d_type == DT_REG ||
+             ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+              ::fstatat(folder, name, &status, 0) == 0 && S_ISREG(status.st_mode))))
+            return QFile::decodeName(name);
     }
 }
-
-} // namespace
 
 QString findFirst(const QString &pattern, int attributes)
 {
@@ -90,14 +85,7 @@ QString findFirst(const QString &pattern, int attributes)
         failErrno(errno);
     prefix = QFile::encodeName(pattern.left(slash + 1));
     ending = QFile::encodeName(names.mid(1));
-    return next();
-}
-
-QString findNext()
-{
-    if (folder < 0)
-        fail(InvalidProcedureCall);
-    return next();
+    return findNext();
 }
 
 quint64 scanNumber()
@@ -105,15 +93,8 @@ quint64 scanNumber()
     return scansStarted;
 }
 
-void setLengthQueryHook(void (*hook)(const QString &path))
-{
-    lengthQueryHook = hook;
-}
-
 qint64 fileLength(const QString &path)
 {
-    if (lengthQueryHook)
-        lengthQueryHook(path);
     const QByteArray native = QFile::encodeName(path);
     // A name in the folder being listed is looked up from the open folder,
     // which spares the kernel walking the whole path again for every map.

@@ -12,13 +12,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 #include <algorithm>
 #include <cmath>
-#include <tuple>
+#include <malloc.h>
 #include <utility>
 
 namespace platform {
@@ -27,14 +23,17 @@ namespace {
 
 constexpr float TwipsPerPixel = 15.0f;
 
-// A view that asks the list before it opens an in-place editor, and whose keys
-// that move the current item always select it: Qt selects nothing when the
-// item they land on is current already (Home after a click on empty space).
+// A view that asks the list before an in-place edit, and whose keys that move the current
+// item select it, even when it is current already (Home after a click on empty space).
 template <typename Base>
 class ItemView : public Base
 {
 public:
-    ListView *list = nullptr;
+    explicit ItemView(ListView *list)
+        : list(list)
+    {
+    }
+    ListView *const list;
 
 protected:
     bool edit(const QModelIndex &index, QAbstractItemView::EditTrigger trigger,
@@ -58,8 +57,7 @@ protected:
     }
 };
 
-// The icon and list modes give every item the size the delegate tells for one
-// of them (the last); it tells the widest name's, so that no name is cut.
+// Every item takes the size told for one of them: the widest name's, so that none is cut.
 // Icons wrap their names on up to two lines in a cell of their own width.
 class ItemDelegate : public QStyledItemDelegate
 {
@@ -79,8 +77,7 @@ public:
     }
 
 protected:
-    // From the top: a label too long for its lines is cut at the end of the
-    // last, where a vertically centred one would keep its first line only.
+    // From the top: a label too long is cut at the end of its last line, not its first.
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
@@ -91,24 +88,16 @@ protected:
 
 } // namespace
 
-// ListItem
-
-// The entry the reference stands for; a change to it sorts the list anew.
-ListEntry &ListItem::entry(bool changing) const
+// The entry the reference stands for, whose one sub-item is the size; a change sorts anew.
+ListEntry &ListItem::entry(bool changing, int subItem) const
 {
-    if (!m_owner || m_id >= m_owner->m_rowOf.size()) // none, or gone with a Clear
+    if (!m_owner || m_id >= m_owner->m_entries.size()) // none, or gone with a Clear
         fail(ObjectNotSet);
+    if (subItem != 1)
+        fail(InvalidPropertyValue);
     if (changing)
         m_owner->changed();
-    return m_owner->m_items[m_owner->m_rowOf[m_id]];
-}
-
-std::string &ListItem::sizeText(int index, bool changing) const
-{
-    ListEntry &item = entry(changing);
-    if (index != 1)
-        fail(InvalidPropertyValue);
-    return item.size;
+    return m_owner->m_entries[m_id];
 }
 
 // Image number 1 is the first image of the list, 0 none.
@@ -119,8 +108,6 @@ void ListItem::setImage(bool ListEntry::*image, int number)
         fail(SubscriptOutOfRange);
     item.*image = number == 1;
 }
-
-// ListItems
 
 void ListItems::changed()
 {
@@ -133,13 +120,18 @@ void ListItems::flush()
     if (!std::exchange(m_dirty, false))
         return;
     beginResetModel();
-    std::sort(m_items.begin(), m_items.end(), [](const ListEntry &a, const ListEntry &b) {
-        const int order = compareMapNames(a.name, b.name);
-        return order ? order < 0 : a.id < b.id;
+    // Most names are told apart by their keys alone, in cache; the rest in full.
+    std::vector<std::pair<std::array<quint32, 4>, quint32>> keyed(m_entries.size());
+    for (quint32 id = 0; id < keyed.size(); ++id)
+        keyed[id] = {mapKey(m_entries[id].name), id};
+    std::sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
+        if (const auto order = a.first <=> b.first; order != 0)
+            return order < 0;
+        const int order = compareMapNames(m_entries[a.second].name, m_entries[b.second].name);
+        return order ? order < 0 : a.second < b.second;
     });
-    for (size_t row = 0; row < m_items.size(); ++row)
-        m_rowOf[m_items[row].id] = quint32(row);
-    m_shown = m_items.size();
+    m_rows.resize(keyed.size());
+    std::transform(keyed.begin(), keyed.end(), m_rows.begin(), [](auto &k) { return k.second; });
     endResetModel();
     emit refilled();
 }
@@ -147,38 +139,33 @@ void ListItems::flush()
 void ListItems::Clear()
 {
     beginResetModel();
-    std::vector<ListEntry>().swap(m_items);
-    std::vector<quint32>().swap(m_rowOf);
-    m_shown = 0;
+    std::deque<ListEntry>().swap(m_entries);
+    std::vector<quint32>().swap(m_rows);
     m_dirty = false;
     endResetModel();
-#ifdef __GLIBC__
-    malloc_trim(0); // a large list leaves the heap in pieces that malloc would keep
-#endif
+    malloc_trim(0); // the pieces of a large list, which malloc would keep, go back
 }
 
 ListItem ListItems::Add()
 {
-    const auto id = quint32(m_items.size());
-    m_items.push_back({.id = id});
-    m_rowOf.push_back(id);
+    m_entries.emplace_back();
     changed();
-    return ListItem(this, id);
+    return ListItem(this, quint32(m_entries.size() - 1));
 }
 
 ListItem ListItems::Item(qsizetype row)
 {
     flush();
-    if (row < 0 || size_t(row) >= m_shown)
+    if (row < 0 || size_t(row) >= m_rows.size())
         fail(SubscriptOutOfRange);
-    return ListItem(this, m_items[size_t(row)].id);
+    return ListItem(this, m_rows[size_t(row)]);
 }
 
 QVariant ListItems::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || size_t(index.row()) >= m_shown)
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
-    const ListEntry &item = m_items[size_t(index.row())];
+    const ListEntry &item = m_entries[m_rows[size_t(index.row())]];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -187,7 +174,7 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
         return QString::fromStdString(item.size.empty() ? item.name : item.name + '\n' + item.size);
     case Qt::DecorationRole:
         if (index.column() == 0 && (m_largeIcons ? item.icon : item.smallIcon))
-            return m_largeIcons ? m_largeIcon : m_smallIcon;
+            return m_largeIcons ? m_large : m_small;
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == 1 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
@@ -205,8 +192,6 @@ QVariant ListItems::headerData(int section, Qt::Orientation orientation, int rol
     return {};
 }
 
-// ListView
-
 ListView::ListView(QWidget *parent)
     : QWidget(parent)
     , m_items(new ListItems(this))
@@ -221,11 +206,8 @@ ListView::ListView(QWidget *parent)
     colours.setColor(QPalette::Base, colours.color(QPalette::Base));
     setPalette(colours);
 
-    auto *listView = new ItemView<QListView>;
-    auto *reportView = new ItemView<QTreeView>;
-    listView->list = reportView->list = this;
-    m_listView = listView;
-    m_reportView = reportView;
+    m_listView = new ItemView<QListView>(this);
+    m_reportView = new ItemView<QTreeView>(this);
     m_listView->setModel(m_items);
     m_listView->setItemDelegate(new ItemDelegate(m_listView));
     m_listView->setUniformItemSizes(true);
@@ -238,14 +220,12 @@ ListView::ListView(QWidget *parent)
     m_reportView->setUniformRowHeights(true);
     m_reportView->setAllColumnsShowFocus(true);
     QHeaderView *header = m_reportView->header();
-    header->setSectionsClickable(false);
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
-    header->resizeSection(0, 96);
-    header->resizeSection(1, 96);
+    header->setDefaultSectionSize(96);
     header->viewport()->installEventFilter(this);
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(m_listView),
-                                    static_cast<QAbstractItemView *>(m_reportView)}) {
+    for (QAbstractItemView *view :
+         std::initializer_list<QAbstractItemView *>{m_listView, m_reportView}) {
         view->setParent(m_stack);
         view->hide();
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -339,7 +319,11 @@ void ListView::setView(int view)
         m_listView->setWordWrap(view == 0);
         m_listView->setMovement(QListView::Static);
         m_listView->setSpacing(view == 0 ? 6 : 1);
-        layOut();
+        // Icons get a cell of their own width, the other modes the widest name's.
+        const QFontMetrics metrics(m_listView->font());
+        m_listView->setGridSize(
+            view == 0 ? QSize(metrics.averageCharWidth() * 12, 2 * metrics.lineSpacing() + 48)
+                      : QSize());
     }
     // Only the view on show is in the stack, and so in the accessibility tree.
     if (shown != before) {
@@ -350,16 +334,6 @@ void ListView::setView(int view)
     setFocusProxy(shown);
     if (hadFocus)
         shown->setFocus();
-}
-
-void ListView::layOut()
-{
-    // Icons get a cell of their own width, the other modes the widest name's.
-    const QFontMetrics metrics(m_listView->font());
-    m_listView->setGridSize(
-        m_view == 0 ? QSize(metrics.averageCharWidth() * 12, 2 * metrics.lineSpacing() + 48)
-                    : QSize());
-    static_cast<ItemDelegate *>(m_listView->itemDelegate())->widestRow = m_widestRow;
 }
 
 float ListView::ColumnWidth(int column) const
@@ -379,27 +353,28 @@ void ListView::setColumnWidth(int column, float twips)
     m_reportView->header()->resizeSection(column - 1, int(std::lround(twips / TwipsPerPixel)));
 }
 
-// After a refill: the widest name, by the advances of its characters, sets
-// the size of the items, and the first item is selected when none is.
+// After a refill: the widest name sets the items' size; the first is selected when none is.
 void ListView::refilled()
 {
     const QFontMetrics metrics(m_listView->font());
     int ascii[128];
     for (int c = 0; c < 128; ++c)
         ascii[c] = metrics.horizontalAdvance(QChar(c));
-    m_widestRow = -1;
-    for (int row = 0, most = -1; row < m_items->rowCount(); ++row) {
-        const std::string &name = m_items->m_items[size_t(row)].name;
+    // In the order added, which is the order in memory.
+    quint32 widest = 0;
+    for (quint32 id = 0, most = 0; id < m_items->m_entries.size(); ++id) {
+        const std::string &name = m_items->m_entries[id].name;
         int width = 0;
         for (size_t i = 0; i < name.size() && width >= 0; ++i)
             width = uchar(name[i]) < 0x80 ? width + ascii[uchar(name[i])] : -1;
         if (width < 0) // rare: measured whole
             width = metrics.horizontalAdvance(QString::fromStdString(name));
-        if (width > most)
-            std::tie(most, m_widestRow) = std::pair(width, row);
+        if (uint(width) > most)
+            most = uint(width), widest = id;
     }
-    if (m_view != 3)
-        layOut();
+    const std::vector<quint32> &rows = m_items->m_rows;
+    static_cast<ItemDelegate *>(m_listView->itemDelegate())->widestRow =
+        rows.empty() ? -1 : int(std::find(rows.begin(), rows.end(), widest) - rows.begin());
     if (m_items->rowCount() > 0 && !m_listView->selectionModel()->hasSelection())
         m_listView->selectionModel()->setCurrentIndex(
             m_items->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
-#include <QIcon>
+#include <QPixmap>
 #include <QWidget>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -15,19 +16,16 @@ class QTreeView;
 namespace platform {
 
 class ListItems;
-// One item, its texts in UTF-8: most names and every size text fit a string's
-// own buffer, which keeps a million maps in some 80 MB and the sort in cache.
+// One item, its texts in UTF-8: most fit a string's own buffer.
 struct ListEntry
 {
     std::string name;
     std::string size;
-    quint32 id = 0; // what ListItem holds
     bool icon = false;
     bool smallIcon = false;
 };
 
-// A reference to one item of the map list, as ListItems::Add hands it out.
-// A null reference (no item selected) fails with "Object variable ... not set".
+// A reference to one item, as ListItems::Add hands it out; a null one fails with ObjectNotSet.
 class ListItem
 {
 public:
@@ -36,24 +34,22 @@ public:
 
     QString Text() const { return QString::fromStdString(entry(false).name); }
     void setText(const QString &text) { entry(true).name = text.toStdString(); }
-    QString SubItems(int index) const { return QString::fromStdString(sizeText(index, false)); }
-    void setSubItems(int index, const QString &text) { sizeText(index, true) = text.toStdString(); }
+    QString SubItems(int index) const { return QString::fromStdString(entry(false, index).size); }
+    void setSubItems(int index, const QString &s) { entry(true, index).size = s.toStdString(); }
     void setIcon(int image) { setImage(&ListEntry::icon, image); }
     void setSmallIcon(int image) { setImage(&ListEntry::smallIcon, image); }
 
 private:
     friend class ListItems;
-    ListEntry &entry(bool changing) const;
-    std::string &sizeText(int index, bool changing) const;
+    ListEntry &entry(bool changing, int subItem = 1) const;
     void setImage(bool ListEntry::*image, int number);
     ListItem(ListItems *owner, quint32 id) { m_owner = owner, m_id = id; }
     ListItems *m_owner = nullptr;
     quint32 m_id = 0;
 };
 
-// The items and the model both views show, in the order of compareMapNames,
-// sorted once a burst of changes: when the event loop comes round, or when
-// the program reads the list back.
+// The items and the model both views show, in the order of compareMapNames, sorted after
+// a burst of changes: when the event loop comes round, or when the program reads the list.
 class ListItems : public QAbstractTableModel
 {
     Q_OBJECT
@@ -62,23 +58,13 @@ public:
 
     void Clear();
     ListItem Add();
-    qsizetype Count() { return flush(), qsizetype(m_shown); }
+    qsizetype Count() { return flush(), qsizetype(m_rows.size()); }
     ListItem Item(qsizetype row); // by display row, 0-based
 
-    void setImages(const QPixmap &large, const QPixmap &small)
-    {
-        m_largeIcon = QIcon(large);
-        m_smallIcon = QIcon(small);
-    }
+    void setImages(const QPixmap &large, const QPixmap &small) { m_large = large, m_small = small; }
 
-    int rowCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_shown);
-    }
-    int columnCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : 2;
-    }
+    int rowCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : rows(); }
+    int columnCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : 2; }
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -90,14 +76,14 @@ signals:
 private:
     friend class ListItem;
     void changed();
+    int rows() const { return int(m_rows.size()); }
 
-    std::vector<ListEntry> m_items; // the rows shown, then items added since
-    std::vector<quint32> m_rowOf;   // id -> index in m_items
-    size_t m_shown = 0;
+    std::deque<ListEntry> m_entries; // as added, never moved: a ListItem holds the index
+    std::vector<quint32> m_rows;     // the entries shown, in order
     bool m_dirty = false;
     bool m_largeIcons = false; // set by the view: Icons mode shows the large images
-    QIcon m_largeIcon;
-    QIcon m_smallIcon;
+    QPixmap m_large;
+    QPixmap m_small;
     friend class ListView;
 };
 
@@ -134,14 +120,12 @@ protected:
 
 private:
     void refilled();
-    void layOut();
 
     ListItems *m_items;
     QStackedWidget *m_stack;
     QListView *m_listView;
     QTreeView *m_reportView;
     int m_view = -1;
-    int m_widestRow = -1;
 };
 
 } // namespace platform

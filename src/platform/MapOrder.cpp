@@ -2,16 +2,11 @@
 
 #include <QChar>
 
-#include <algorithm>
+#include <string>
 
 namespace platform {
 
 namespace {
-
-inline bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
 
 // The character at i, case folded; i moves past it.
 char32_t nextFolded(std::string_view s, size_t &i)
@@ -26,52 +21,52 @@ char32_t nextFolded(std::string_view s, size_t &i)
     return QChar::toCaseFolded(code);
 }
 
-// The run of digits at i without its leading zeros; i moves past the run.
-inline std::string_view digitRun(std::string_view s, size_t &i)
+// The name as bytes in the same order, about the first limit of them: 1 to 0x30 the
+// characters before '0'; a digit run as 0x31 plus its length without leading zeros (0x95
+// and four bytes from 100 on), then its digits two a byte; from 0x96 the characters after
+// '9'; 0xdc and three bytes one beyond ASCII. A digit meets another character by its code.
+std::string sortKey(std::string_view name, size_t limit = std::string::npos)
 {
-    while (i < s.size() && s[i] == '0')
-        ++i;
-    const size_t start = i;
-    while (i < s.size() && isDigit(s[i]))
-        ++i;
-    return s.substr(start, i - start);
+    const auto digit = [name](size_t k) { return k < name.size() && unsigned(name[k] - '0') < 10; };
+    std::string key;
+    for (size_t i = 0; i < name.size() && key.size() < limit;) {
+        if (digit(i)) {
+            while (digit(i) && name[i] == '0')
+                ++i;
+            const size_t start = i;
+            while (digit(i))
+                ++i;
+            const auto n = unsigned(i - start);
+            if (n < 100)
+                key += char(0x31 + n);
+            else
+                key += {char(0x95), char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+            for (size_t k = start; k < i && key.size() < limit; k += 2)
+                key += char((name[k] - '0') * 10 + (k + 1 < i ? name[k + 1] - '0' : 0));
+        } else if (const char32_t c = nextFolded(name, i); c < 0x80) {
+            key += char(c < '0' ? c + 1 : c - ':' + 0x96);
+        } else {
+            key += {char(0xdc), char(c >> 16), char(c >> 8), char(c)};
+        }
+    }
+    return key;
 }
 
 } // namespace
 
-int compareMapNames(std::string_view a, std::string_view b) noexcept
+int compareMapNames(std::string_view a, std::string_view b)
 {
-    // Bytes alike at the start are alike however they are read: skip them, back
-    // to the start of a character and of a run of digits that goes on after them.
-    size_t i = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
-    while (i > 0 && ((i < a.size() && (a[i] & 0xc0) == 0x80) || isDigit(a[i - 1])))
-        --i;
-    size_t j = i;
-    while (i < a.size() && j < b.size()) {
-        const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[j]);
-        if (isDigit(x) && isDigit(y)) {
-            const std::string_view runA = digitRun(a, i), runB = digitRun(b, j);
-            if (runA.size() != runB.size()) // no leading zeros: the longer is the larger
-                return runA.size() < runB.size() ? -1 : 1;
-            for (size_t k = 0; k < runA.size(); ++k) // short: quicker than memcmp
-                if (runA[k] != runB[k])
-                    return runA[k] < runB[k] ? -1 : 1;
-        } else if (x < 0x80 && y < 0x80) {
-            // The usual case, and quick. A digit meets another character by its
-            // own code: none lies between '0' and '9', so every run stands alike.
-            const int foldedA = x >= 'A' && x <= 'Z' ? x + 32 : x;
-            const int foldedB = y >= 'A' && y <= 'Z' ? y + 32 : y;
-            if (foldedA != foldedB)
-                return foldedA < foldedB ? -1 : 1;
-            ++i, ++j;
-        } else if (const char32_t foldedA = nextFolded(a, i), foldedB = nextFolded(b, j);
-                   foldedA != foldedB) {
-            return foldedA < foldedB ? -1 : 1;
-        }
-    }
-    if (i < a.size() || j < b.size())
-        return i < a.size() ? 1 : -1;
-    return a.compare(b); // std::char_traits<char> compares as unsigned char
+    const int order = sortKey(a).compare(sortKey(b));
+    return order ? order : a.compare(b); // std::char_traits<char> compares as unsigned char
+}
+
+std::array<quint32, 4> mapKey(std::string_view name)
+{
+    const std::string key = sortKey(name, 15); // in the string's own buffer, mostly
+    std::array<quint32, 4> number{};
+    for (size_t k = 0; k < key.size() && k < 16; ++k)
+        number[k / 4] |= quint32(static_cast<unsigned char>(key[k])) << (24 - 8 * (k % 4));
+    return number;
 }
 
 } // namespace platform
