@@ -154,8 +154,9 @@ private slots:
         QVERIFY(shell("A='" + Atomic.toUtf8() + R"('; cd "$S" && mkdir -p duke3d "$A"
             truncate -s 1 duke3d/E1L1.MAP "$A/L.MAP")"));
         QSettings(storeFile(), QSettings::IniFormat).setValue("Config/DukePath", scratch("duke3d"));
-        platform::setLengthQueryHook(
-            [](const QString &path) { soundRequests() << QFileInfo(path).fileName(); });
+        platform::lengthQueryHook = [](const QString &path) {
+            soundRequests() << QFileInfo(path).fileName();
+        };
         frmMain form;
         // A view change ends with a page change. For those rows the window stays
         // hidden: with no focus to carry over, a failure there leaves nothing in

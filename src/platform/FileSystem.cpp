@@ -95,6 +95,8 @@ quint64 scanNumber()
 
 qint64 fileLength(const QString &path)
 {
+    if (lengthQueryHook)
+        lengthQueryHook(path);
     const QByteArray native = QFile::encodeName(path);
     // A name in the folder being listed is looked up from the open folder,
     // which spares the kernel walking the whole path again for every map.

@@ -18,6 +18,7 @@ quint64 scanNumber();
 
 // The length in bytes of the file at path, links followed: FileNotFound, PermissionDenied.
 qint64 fileLength(const QString &path);
+inline void (*lengthQueryHook)(const QString &path) = nullptr; // tests: sees each path first
 
 void changeDrive(const QString &path); // one file tree, no drive letters: nothing to change
 // Makes path the current directory: PathNotFound, or PermissionDenied.

@@ -353,14 +353,14 @@ void ListView::setColumnWidth(int column, float twips)
     m_reportView->header()->resizeSection(column - 1, int(std::lround(twips / TwipsPerPixel)));
 }
 
-// After a refill: the widest name sets the items' size; the first is selected when none is.
+// After a refill: the widest name, measured in the order added (in memory), sets the items'
+// size; the first is selected when none is.
 void ListView::refilled()
 {
     const QFontMetrics metrics(m_listView->font());
     int ascii[128];
     for (int c = 0; c < 128; ++c)
         ascii[c] = metrics.horizontalAdvance(QChar(c));
-    // In the order added, which is the order in memory.
     quint32 widest = 0;
     for (quint32 id = 0, most = 0; id < m_items->m_entries.size(); ++id) {
         const std::string &name = m_items->m_entries[id].name;

@@ -35,10 +35,10 @@ private slots:
             printf '#!/bin/sh\nprintf "%%s\\0" "$@" >>launched\n' >standin
             chmod +x standin && cp standin good/duke3d)"));
         // A map that goes when its length is asked for, or the file its link leads to.
-        platform::setLengthQueryHook([](const QString &path) {
+        platform::lengthQueryHook = [](const QString &path) {
             if (path.endsWith("/VANISH.MAP"))
                 QFile::remove(QFileInfo(path).canonicalFilePath());
-        });
+        };
     }
 
     void cases_data()
