@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Entry points for people and CI. Each target installs what is missing first.
 BUILD ?= build
 CMAKE_FLAGS ?=

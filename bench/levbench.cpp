@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The performance table of Levrun (make bench). Every time is set against the
 // floor of the same run, a bare getdents64/fstatat loop over the same folder:
 // the machine is shared, so only ratios measured side by side mean anything.

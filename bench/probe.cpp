@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Linked into a start-up probe: when the process has finished its first frame
 // it writes the time (CLOCK_MONOTONIC seconds) to standard output and ends.
 // The real program and the minimal one are timed by the very same code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target for the RIFF WAVE reader and the sound request built on it:
 // any bytes, no crash, no reach past them, no broken promise (RiffWaveCheck.h).
 #include "RiffWaveCheck.h"

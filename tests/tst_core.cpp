@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window-free logic: the log line and its messages, numbers as text in the
 // user's region, where the background tiles and the windows go; the clip each
 // request plays and with which flags, and the RIFF WAVE reader on every input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows as a German user meets them (see main()): what each action
 // plays, scans, shows and logs, and the settings kept between runs.
 #include "About.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile inputs, one a line of cases.tsv: a shell snippet makes the input in
 // a folder of the case's own, the window meets it, and the exact log lines, the
 // list and the game started are checked, and that a good folder still lists

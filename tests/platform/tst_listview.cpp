@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The map list: its modes, its order, long names, and the selection under keys,
 // presses and the View menu.
 #include "Main.h"
