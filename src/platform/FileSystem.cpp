@@ -26,7 +26,6 @@ QByteArray ending; // "*.MAP" without its "*"
 alignas(dirent64) char batch[64 * 1024];
 ssize_t batchLength = 0;
 ssize_t position = 0;
-quint64 scansStarted = 0;
 
 void closeFolder()
 {
@@ -87,11 +86,6 @@ QString findFirst(const QString &pattern, int attributes)
     prefix = QFile::encodeName(pattern.left(slash + 1));
     ending = QFile::encodeName(names.mid(1));
     return findNext();
-}
-
-quint64 scanNumber()
-{
-    return scansStarted;
 }
 
 qint64 fileLength(const QString &path)

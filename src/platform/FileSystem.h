@@ -14,8 +14,9 @@ namespace platform {
 QString findFirst(const QString &pattern, int attributes);
 QString findNext();
 
-// Enumerations started: what holds for a scan (its regional settings) is read once.
-quint64 scanNumber();
+// Enumerations started (findFirst counts them): what holds for a scan (its regional
+// settings) is read once a scan.
+inline quint64 scansStarted = 0;
 
 // The length in bytes of the file at path, links followed: FileNotFound, PermissionDenied.
 qint64 fileLength(const QString &path);

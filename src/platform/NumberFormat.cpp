@@ -47,8 +47,8 @@ QString formatGrouped(qint64 value)
 {
     static quint64 readForScan = ~quint64(0);
     static QString separator;
-    if (readForScan != scanNumber()) {
-        readForScan = scanNumber();
+    if (readForScan != scansStarted) {
+        readForScan = scansStarted;
         separator = QLocale::system().groupSeparator();
     }
     return grouped(value, separator);
