@@ -2,7 +2,6 @@
 #include "TestSupport.h"
 
 #include "platform/AppInfo.h"
-#include "platform/ListView.h"
 #include "platform/Resources.h"
 #include "platform/SoundOutput.h"
 
@@ -66,34 +65,15 @@ void setUpApplication()
     QCoreApplication::setOrganizationName(platform::appTitle());
 }
 
-QString storeFile()
-{
-    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini"; // as STORE below
-}
-
 bool shell(const QByteArray &script)
 {
     return std::system("S=$LEVRUN_TEST_SCRATCH STORE=$XDG_CONFIG_HOME/Levrun/Levrun.ini\n" +
                        script) == 0;
 }
 
-platform::ListView *mapList(QWidget &window)
-{
-    return window.findChild<platform::ListView *>("lvwMaps");
-}
-
 QLineEdit *folderBox(QWidget &window)
 {
     return window.findChild<QLineEdit *>("txtDukePath");
-}
-
-QStringList listed(QWidget &window)
-{
-    QStringList rows;
-    platform::ListItems &items = mapList(window)->ListItemsRef();
-    for (qsizetype row = 0; row < items.Count(); ++row)
-        rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
-    return rows;
 }
 
 QStringList &soundRequests()

@@ -8,9 +8,6 @@
 
 class QLineEdit;
 class QWidget;
-namespace platform {
-class ListView;
-}
 
 // Shared helpers of the tests. Every test runs in its own scratch folder
 // (tests/run-isolated), so the error log is Levrun.VNL in the current directory.
@@ -28,17 +25,12 @@ void setUpApplication();
 // A path inside this test's scratch folder.
 QString scratch(const QString &relative = {});
 
-// The settings store in this test's configuration folder.
-QString storeFile();
-
 // Runs a shell script that knows S, the scratch folder, and STORE, the store;
 // true when it succeeds.
 bool shell(const QByteArray &script);
 
-// The main window's map list and folder box; the list as "name|size" rows, in order.
-platform::ListView *mapList(QWidget &window);
+// The main window's folder box.
 QLineEdit *folderBox(QWidget &window);
-QStringList listed(QWidget &window);
 
 // The clips the windows asked for since setUpApplication() put a recorder in
 // place of the sound output: "WAV3 1" asynchronous, "WAV2" with the flags left out.

@@ -27,6 +27,14 @@ const QString Thrown = "Application-defined or object-defined error";
 // Blanks, a comma, and well past the 259 characters of the old fixed buffers.
 const QString Atomic = "Duke Nukem 3D, Atomic" + QString("/a-long-name").repeated(25);
 
+// The settings store in this test's configuration folder, as STORE in shell().
+const QString StoreFile = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
+
+platform::ListView *mapList(QWidget &window)
+{
+    return window.findChild<platform::ListView *>("lvwMaps");
+}
+
 QTestData &row(const char *name, const QString &how, const QString &answer = {})
 {
     return QTest::newRow(name) << how << answer;
@@ -158,7 +166,7 @@ private slots:
         answer = answer.section("; refuse ", 0, 0);
         QVERIFY(shell("A='" + Atomic.toUtf8() + R"('; cd "$S" && mkdir -p duke3d "$A"
             truncate -s 1 duke3d/E1L1.MAP "$A/L.MAP" cwd/HERE.MAP)"));
-        QSettings(storeFile(), QSettings::IniFormat).setValue("Config/DukePath", scratch("duke3d"));
+        QSettings(StoreFile, QSettings::IniFormat).setValue("Config/DukePath", scratch("duke3d"));
         platform::lengthQueryHook = [](const QString &path) {
             soundRequests() << QFileInfo(path).fileName();
         };
@@ -290,7 +298,7 @@ private slots:
         const QString typed = R"(|  /no such/Düke, "Atomic"\@Variant(x);y#z=w  )";
         const QByteArray earlier = "[Config]\nColumn1=1500\nColumn2=1500\nView=0\nDukePath=/old\n";
         const QByteArray zeros(300, '0');
-        QTest::newRow("first run") << QByteArray() << false << "1440|1440|3|";
+        // No store of its own: the defaults, and nothing made by reading.
         QTest::newRow("another file's keys not read")
             << QByteArray("other:[Config]\nView=1\nDukePath=/no\n") << false << "1440|1440|3|";
         // 1234,5 twips is 82.3 pixels, shown as 82: 1230 twips.
@@ -320,10 +328,9 @@ private slots:
         QFETCH(QString, outcome);
         // "other:" puts the file beside the store's folder, where QSettings would look too.
         const bool other = ini.startsWith("other:");
-        QFile store(other ? QFileInfo(storeFile()).path() + "/../Levrun.ini" : storeFile());
-        if (!ini.isEmpty())
-            QVERIFY(QDir().mkpath(QFileInfo(store).path()) && store.open(QIODevice::WriteOnly) &&
-                    store.write(ini.mid(other ? 6 : 0)) > 0 && store.flush());
+        QFile store(other ? QFileInfo(StoreFile).path() + "/../Levrun.ini" : StoreFile);
+        QVERIFY(QDir().mkpath(QFileInfo(store).path()) && store.open(QIODevice::WriteOnly) &&
+                store.write(ini.mid(other ? 6 : 0)) > 0 && store.flush());
         std::optional<frmMain> window(std::in_place);
         if (restart) {
             mapList(*window)->setColumnWidth(1, 2100);
@@ -348,8 +355,8 @@ private slots:
                      .join('|'),
                  outcome);
         // The store's one file, or none: a read makes nothing, a write leaves nothing beside it.
-        QCOMPARE(QDir(QFileInfo(storeFile()).path()).entryList(QDir::Files),
-                 QStringList(ini.isEmpty() || other ? 0 : 1, "Levrun.ini"));
+        QCOMPARE(QDir(QFileInfo(StoreFile).path()).entryList(QDir::Files),
+                 QStringList(other ? 0 : 1, "Levrun.ini"));
     }
 
     // The widest name sorts first: the item size cannot come from the last one.

@@ -7,6 +7,7 @@
 #include "Main.h"
 #include "TestSupport.h"
 #include "platform/FileSystem.h"
+#include "platform/ListView.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -19,6 +20,16 @@ static QByteArray contents(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The map list as "name|size" rows, in order.
+static QStringList listed(QWidget &window)
+{
+    QStringList rows;
+    platform::ListItems &items = window.findChild<platform::ListView *>("lvwMaps")->ListItemsRef();
+    for (qsizetype row = 0; row < items.Count(); ++row)
+        rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
+    return rows;
 }
 
 class tst_BadInput : public QObject
@@ -54,7 +65,7 @@ private slots:
     {
         QFETCH(QList<QByteArray>, fields);
         QCOMPARE(fields.size(), 7);
-        const QStringList listed =
+        const QStringList expected =
             QString::fromUtf8(fields[3]).replace("\\n", "\n").split('/', Qt::SkipEmptyParts);
         const QString dir = scratch(QTest::currentDataTag());
         QVERIFY(QDir().mkpath(dir) && QDir::setCurrent(dir));
@@ -77,19 +88,19 @@ private slots:
             const auto refreshAndPlay = [&](const QString &text) {
                 folderBox(window)->setText(text);
                 QTest::mouseClick(window.findChild<QPushButton *>("cmdRefresh"), Qt::LeftButton);
-                const QStringList shown = testsupport::listed(window);
+                const QStringList shown = listed(window);
                 QTest::mouseClick(window.findChild<QPushButton *>("cmdPlay"), Qt::LeftButton);
                 return shown;
             };
             const QString text = QFile::decodeName(contents(scratch("folder")));
             if (!text.isEmpty())
-                QCOMPARE(refreshAndPlay(text), listed);
+                QCOMPARE(refreshAndPlay(text), expected);
             QCOMPARE(refreshAndPlay(scratch("good")), QStringList{"E1L1.MAP|100"});
             QTRY_COMPARE(contents(scratch("good/launched")), QByteArray("-map\0E1L1.MAP\0", 14));
             window.close();
         }
         // By now a game started on the case's input would have made its note too.
-        const QByteArray map = QFile::encodeName(listed.value(0).section('|', 0, -2));
+        const QByteArray map = QFile::encodeName(expected.value(0).section('|', 0, -2));
         QCOMPARE(contents(dir + "/launched"),
                  fields[4] == "yes" ? QByteArray("-map") + '\0' + map + '\0' : QByteArray());
         errors.seek(0);
