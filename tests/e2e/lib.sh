@@ -3,8 +3,6 @@
 set -uo pipefail
 levrun=$(realpath "$1") S=${LEVRUN_TEST_SCRATCH:?run through tests/run-isolated --servers}
 ini=$XDG_CONFIG_HOME/Levrun/Levrun.ini failures=0
-unset QT_QPA_PLATFORM
-mkdir -p "${ini%/*}"
 check() { # WHAT COMMAND...: one line, ok or FAIL
   if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1"; failures=$((failures + 1)); fi
 }
@@ -21,5 +19,4 @@ start() { # [NAME=VALUE...]: Levrun with that environment; sets app and window
   app=$! window=$(timeout 20 xdotool search --sync --onlyvisible --pid $! --name '^Levrun$' | head -n 1)
 }
 press() { xdotool windowfocus --sync "$window" key --window "$window" "$@"; }
-playing() { [ -n "$(pactl ${1:+-s "$1"} list short sink-inputs)" ]; } # [SERVER]: a clip plays
 value() { sed -n "s/^$1=//p" "$ini"; } # KEY: as stored
