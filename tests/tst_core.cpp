@@ -140,14 +140,13 @@ private slots:
                 // In a buffer of its exact size, so that a sanitizer sees any stray read.
                 const std::vector<unsigned char> exact(image.begin(), image.end());
                 const auto wave = readRiffWave(image);
-                const char *broken = riffWaveBroken(exact.data(), exact.size());
-                const bool whole = wave && image.mid(wave->dataOffset - 8, 4) == "data" &&
-                                   qFromLittleEndian<quint32>(image.constData() + wave->dataOffset -
-                                                              4) == quint32(wave->dataSize);
-                result = broken  ? broken
-                         : !wave ? "refused"
-                         : whole ? "first data chunk, whole"
-                                 : "";
+                const qsizetype at = wave ? wave->dataOffset : 0;
+                result = riffWaveBroken(exact.data(), exact.size());
+                if (result.isEmpty() && wave && image.mid(at - 8, 4) == "data" &&
+                    qFromLittleEndian<quint32>(image.constData() + at - 4) == wave->dataSize)
+                    result = "first data chunk, whole";
+                else if (result.isEmpty())
+                    result = wave ? "samples elsewhere" : "refused";
             } else if (const QPoint at = centredClientPosition(
                            {n(0), n(1), n(2), n(3)}, {n(4), n(5)}, {n(6), n(7), n(8), n(9)});
                        what == "centre")

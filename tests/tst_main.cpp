@@ -104,13 +104,10 @@ private slots:
         const QString play = "WAV3 1|" + NoGame + "|duke3d", refresh = "WAV1 1|E1L1.MAP";
         const QString paint = "Form_Paint, Invalid procedure call or argument";
         row("start-up", {}) << "E1L1.MAP|WAV6 1";
-        row("Refresh", "cmdRefresh") << refresh;
         row("Alt+R", "keys Alt+R") << refresh;
         row("menu's Refresh", "mnuViewRefresh") << "E1L1.MAP";
         row("chooser, a long name", "cmdSelectFolder", scratch(Atomic)) << chooser + "|L.MAP";
         row("chooser, same folder", "cmdSelectFolder", scratch("duke3d")) << chooser + "|E1L1.MAP";
-        row("chooser, cancelled", "cmdSelectFolder") << chooser;
-        row("Play", "cmdPlay") << play;
         row("Alt+P", "keys Alt+P") << play;
         row("Enter in the list", "keys Return") << play;
         row("double click", "double click") << play;
