@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
-#include "platform/AppInfo.h"
 #include "platform/Resources.h"
 #include "platform/SoundOutput.h"
 
@@ -10,20 +9,15 @@
 
 namespace testsupport {
 
-QStringList logged(const QString &dir)
+QStringList logged(const QString &file)
 {
-    QFile log(QDir(dir.isEmpty() ? QDir::currentPath() : dir).filePath("Levrun.VNL"));
+    QFile log(file);
     // Only a plain file: a pipe or a device in its place would never end.
     if (!QFileInfo(log).isFile() || !log.open(QIODevice::ReadOnly))
         return {};
     QStringList lines = QString::fromUtf8(log.readAll()).split("\r\n");
     if (lines.last().isEmpty())
         lines.removeLast();
-    return withoutTimes(lines);
-}
-
-QStringList withoutTimes(QStringList lines)
-{
     // "date", "time", Unit, Procedure, message
     return lines.replaceInStrings(
         QRegularExpression(R"(^"[^"]*", "\d\d:\d\d:\d\d"(?=, \w+, \w+, ))"), {});
@@ -61,8 +55,6 @@ void setUpApplication()
     scratch();
     static SoundRecorder recorder;
     platform::setSoundOutput(&recorder);
-    QCoreApplication::setApplicationName(platform::appTitle());
-    QCoreApplication::setOrganizationName(platform::appTitle());
 }
 
 bool shell(const QByteArray &script)

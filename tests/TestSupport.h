@@ -13,13 +13,12 @@ class QWidget;
 // (tests/run-isolated), so the error log is Levrun.VNL in the current directory.
 namespace testsupport {
 
-// The lines of the error log in dir (the current directory when empty) after
-// their date and time, without their CR LF: ", Unit, Procedure, message" (a
-// line of another form stays whole, so that it fails any comparison).
-QStringList logged(const QString &dir = {});
-QStringList withoutTimes(QStringList lines);
+// The lines of the error log (or of another file of log lines) after their
+// date and time, without their CR LF: ", Unit, Procedure, message" (a line of
+// another form stays whole, so that it fails any comparison).
+QStringList logged(const QString &file = "Levrun.VNL");
 
-// Sets the application's names the way main() does; clips are recorded, not played.
+// Fails at once outside run-isolated; from then on clips are recorded, not played.
 void setUpApplication();
 
 // A path inside this test's scratch folder.

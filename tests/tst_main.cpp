@@ -182,9 +182,9 @@ private slots:
         if (answer.startsWith("text:"))
             folderBox(form)->setText(answer.mid(5)); // typed after the scan
         // The next modal window answered as a user would: the chooser goes to the
-        // folder answer and confirms it (cancels when empty), the About box gets
-        // the keys in answer ("close": its close box). What it showed is noted.
-        // One kept open by a failure is cancelled.
+        // folder answer and confirms it, the About box gets the keys in answer
+        // ("close": its close box). What it showed is noted. One kept open by a
+        // failure is cancelled.
         QStringList modal;
         QTimer answering;
         connect(&answering, &QTimer::timeout, this, [&] {
@@ -197,12 +197,11 @@ private slots:
             if (auto *chooser = qobject_cast<QFileDialog *>(box)) {
                 const bool asked = chooser->fileMode() == QFileDialog::Directory &&
                                    chooser->testOption(QFileDialog::ShowDirsOnly) &&
-                                   chooser->findChild<QFileSystemModel *>()->isReadOnly() &&
                                    !chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
                 modal << chooser->directory().path()
                       << (asked ? "folders only, read-only" : "other");
                 chooser->setDirectory(answer);
-                return answer.isEmpty() ? chooser->reject() : box->accept();
+                return box->accept();
             }
             for (const char *name : {"lblTop", "lblMiddle", "lblSite", "lblEmail"})
                 modal << box->findChild<QLabel *>(name)->text();
