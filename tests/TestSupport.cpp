@@ -43,8 +43,8 @@ class SoundRecorder : public platform::SoundOutput
             if (platform::loadResource("WAVE", name) == image)
                 clip = name;
         const int given = flags & ~platform::SndMemory;
-        soundRequests() << (given == platform::SndNoDefault ? clip
-                                                            : clip + ' ' + QString::number(given));
+        soundRequests << (given == platform::SndNoDefault ? clip
+                                                          : clip + ' ' + QString::number(given));
         return true;
     }
     void stop() override {}
@@ -66,12 +66,6 @@ bool shell(const QByteArray &script)
 QLineEdit *folderBox(QWidget &window)
 {
     return window.findChild<QLineEdit *>("txtDukePath");
-}
-
-QStringList &soundRequests()
-{
-    static QStringList requests;
-    return requests;
 }
 
 } // namespace testsupport

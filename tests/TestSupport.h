@@ -33,7 +33,7 @@ QLineEdit *folderBox(QWidget &window);
 
 // The clips the windows asked for since setUpApplication() put a recorder in
 // place of the sound output: "WAV3 1" asynchronous, "WAV2" with the flags left out.
-QStringList &soundRequests();
+inline QStringList soundRequests;
 
 // The failure number a statement raises, 0 when it runs through.
 template <typename Statement>

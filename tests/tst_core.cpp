@@ -106,7 +106,7 @@ private slots:
         const auto n = [&](int i) { return from.section(' ', i, i).toInt(); };
         QString result;
         QFile::remove("Levrun.VNL");
-        soundRequests().clear();
+        soundRequests.clear();
         const int failure = failureOf([&] {
             if (what.startsWith("log"))
                 result = errlog::logLine(QDate(2026, 12, 6), QTime::fromString(from), locale,
@@ -127,7 +127,7 @@ private slots:
                                 request.contains(' ')
                                     ? std::optional(request.section(' ', 1).toInt())
                                     : std::nullopt);
-                result = (soundRequests() + logged()).join('|');
+                result = (soundRequests + logged()).join('|');
             } else if (const QLocale reader(from); what.startsWith("across"))
                 result = QString("%1 %2 %3 %4")
                              .arg(CSng(CStr(1440.f, locale), reader))
