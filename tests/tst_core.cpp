@@ -59,7 +59,7 @@ private slots:
             {"a failure number without a message", "failure", "31337",
              "Application-defined or object-defined error"},
             {"size, Indian English in threes", "size en_IN", "1234567", "1,234,567"},
-            {"size past 32 bits, German", "size de_DE", "3221225472", "3.221.225.472"},
+            {"size past 32 bits, German", "size de_DE", "5000000000", "5.000.000.000"},
             {"size 0 shown as nothing", "size de_DE", "0", ""},
             {"whole width stored bare", "store de_DE", "1440", "1440"},
             {"width with a fraction", "store de_DE", "1234.5", "1234,5"},
