@@ -16,8 +16,7 @@ QStringList logged(const QString &file)
     if (!QFileInfo(log).isFile() || !log.open(QIODevice::ReadOnly))
         return {};
     QStringList lines = QString::fromUtf8(log.readAll()).split("\r\n");
-    if (lines.last().isEmpty())
-        lines.removeLast();
+    lines.removeLast(); // what follows the last CR LF: nothing, in a whole log
     // "date", "time", Unit, Procedure, message
     return lines.replaceInStrings(
         QRegularExpression(R"(^"[^"]*", "\d\d:\d\d:\d\d"(?=, \w+, \w+, ))"), {});

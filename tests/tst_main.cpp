@@ -348,8 +348,8 @@ private slots:
     void modes_data()
     {
         QTest::addColumn<int>("view");
-        QTest::addColumn<int>("shown"); // view mode, icon size, flow: 1 32 0 is 1320
-        QTest::newRow("0 icons, two lines of label") << 0 << 1320;
+        QTest::addColumn<int>("shown"); // word wrap, view mode, icon size, flow: 1 1 32 0 is 11320
+        QTest::newRow("0 icons, two lines of label") << 0 << 11320;
         QTest::newRow("1 small icons") << 1 << 160;
         QTest::newRow("2 list, as wide as the name") << 2 << 161;
         QTest::newRow("3 report") << 3 << -1;
@@ -366,7 +366,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QAbstractItemView *items = list.currentView();
         auto *v = qobject_cast<QListView *>(items);
-        QCOMPARE(v ? v->viewMode() * 1000 + v->iconSize().width() * 10 + v->flow() : -1, shown);
+        const int set = v ? v->wordWrap() * 10000 + v->viewMode() * 1000 + v->flow() : -1;
+        QCOMPARE(set + (v ? v->iconSize().width() * 10 : 0), shown);
         QCOMPARE(QAccessible::queryAccessibleInterface(&list)->child(0)->childCount(), 1);
         const QRect item = items->visualRect(items->model()->index(0, 0));
         if (view == 0)
