@@ -2,8 +2,30 @@
 #include "BrowseForFolder.h"
 
 #include "errlog/ErrLog.h"
+#include "platform/FileSystem.h"
 
 #include <QFileDialog>
+
+namespace {
+
+// Qt's chooser shows a name that is not text with U+FFFD, and then finds no
+// such folder: the one on disk that it stands for is the one chosen.
+class FolderChooser : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+    QString chosen;
+
+    void accept() override
+    {
+        chosen = platform::nativePath(selectedFiles().value(0));
+        if (chosen == selectedFiles().value(0))
+            return QFileDialog::accept();
+        QDialog::accept();
+    }
+};
+
+} // namespace
 
 QString sBrowseForFolder(QWidget *owner, const QString &title)
 {
@@ -14,9 +36,12 @@ QString sBrowseForFolder(QWidget *owner, const QString &title)
     // path comes back as the chooser gives it, of any length. Choosing the game
     // folder changes nothing on disk: no renaming, deleting or new folders.
     guard.attempt([&] {
-        path = QFileDialog::getExistingDirectory(
-            owner, title, QStringLiteral("/"),
-            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog | QFileDialog::ReadOnly);
+        FolderChooser chooser(owner, title, QStringLiteral("/"));
+        chooser.setFileMode(QFileDialog::Directory);
+        chooser.setOptions(QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog |
+                           QFileDialog::ReadOnly);
+        if (chooser.exec() == QDialog::Accepted)
+            path = chooser.chosen;
     });
     return path;
 }

@@ -108,6 +108,8 @@ private slots:
         row("menu's Refresh", "mnuViewRefresh") << "E1L1.MAP";
         row("chooser, a long name", "cmdSelectFolder", scratch(Atomic)) << chooser + "|L.MAP";
         row("chooser, same folder", "cmdSelectFolder", scratch("duke3d")) << chooser + "|E1L1.MAP";
+        row("chooser, a name not UTF-8", "cmdSelectFolder", scratch("duke\uFFFD"))
+            << chooser + "|N.MAP";
         row("Alt+P", "keys Alt+P") << play;
         row("Enter in the list", "keys Return") << play;
         row("double click", "double click") << play;
@@ -159,6 +161,7 @@ private slots:
         m_refusedTarget = refused.section(' ', 1);
         answer = answer.section("; refuse ", 0, 0);
         QVERIFY(shell("A='" + Atomic.toUtf8() + R"('; cd "$S" && mkdir -p duke3d "$A"
+            N=$(printf 'duke\377'); mkdir -p "$N"; truncate -s 1 "$N/N.MAP"
             truncate -s 1 duke3d/E1L1.MAP "$A/L.MAP" cwd/HERE.MAP)"));
         QSettings(StoreFile, QSettings::IniFormat).setValue("Config/DukePath", scratch("duke3d"));
         platform::lengthQueryHook = [](const QString &path) {
@@ -198,7 +201,10 @@ private slots:
                                    !chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
                 modal << chooser->directory().path()
                       << (asked ? "folders only, read-only" : "other");
-                chooser->setDirectory(answer);
+                // The folder's name typed, or clicked, below its parent.
+                chooser->setDirectory(QFileInfo(answer).path());
+                chooser->findChild<QLineEdit *>("fileNameEdit")
+                    ->setText(QFileInfo(answer).fileName());
                 return box->accept();
             }
             for (const char *name : {"lblTop", "lblMiddle", "lblSite", "lblEmail"})
@@ -284,7 +290,9 @@ private slots:
         const QString load = "|, Main, LoadSettings, ",
                       noFolder = "|, Main, LoadMaps, Path not found";
         const QString notWritten = "|, Main, SaveSettings, Path/File access error";
-        const QString typed = R"(|  /no such/Düke, "Atomic"\@Variant(x);y#z=w  )";
+        // with a byte that is not text, from a folder name that is not UTF-8
+        const QString typed =
+            R"(|  /no such/Düke, "Atomic"\@Variant(x);y#z=w  )" + QString(QChar(0xDCE9));
         const QByteArray earlier = "[Config]\nColumn1=1500\nColumn2=1500\nView=0\nDukePath=/old\n";
         const QByteArray zeros(300, '0');
         // No store of its own: the defaults, and nothing made by reading.

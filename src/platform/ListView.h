@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <QAbstractTableModel>
 #include <QPixmap>
 #include <QWidget>
@@ -17,7 +19,8 @@ class QTreeView;
 namespace platform {
 
 class ListItems;
-// One item, its texts in UTF-8: most fit a string's own buffer.
+// One item: its name's bytes as the folder gave them, its size text in UTF-8; most fit a
+// string's own buffer.
 struct ListEntry
 {
     std::string name;
@@ -33,8 +36,9 @@ public:
     ListItem() = default;
     bool isNull() const { return m_owner == nullptr; }
 
-    QString Text() const { return QString::fromStdString(entry(false).name); }
-    void setText(const QString &text) { entry(true).name = text.toStdString(); }
+    // The name as fromNativeName reads it, so that the bytes come back; shown as UTF-8.
+    QString Text() const { return fromNativeName(entry(false).name); }
+    void setText(const QString &text) { entry(true).name = toNativeName(text).toStdString(); }
     QString SubItems(int index) const { return QString::fromStdString(entry(false, index).size); }
     void setSubItems(int index, const QString &s) { entry(true, index).size = s.toStdString(); }
     void setIcon(int image) { setImage(&ListEntry::icon, image); }

@@ -2,6 +2,7 @@
 #include "platform/SettingsStore.h"
 
 #include "platform/ErrorCatalogue.h"
+#include "platform/FileSystem.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -126,6 +127,8 @@ QString GetSetting(const QString &appName, const QString &section, const QString
     // many regions. The store itself quotes such values when it writes them.
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(QLatin1Char(','));
+    if (value.typeId() == QMetaType::QByteArray) // a folder name that is not text
+        return fromNativeName(value.toByteArray());
     return value.toString();
 }
 
@@ -151,7 +154,9 @@ void SaveSetting(const QString &appName, const QString &section, const QString &
         fail(PathFileAccessError);
     Store settings(appName);
     settings.beginGroup(section);
-    settings.setValue(key, value);
+    // A text holding bytes that are not characters is kept as those bytes: as
+    // text, the store would write U+FFFD in their place.
+    settings.setValue(key, holdsRawBytes(value) ? QVariant(toNativeName(value)) : QVariant(value));
     settings.sync();
     settings.endGroup();
     if (settings.status() == QSettings::NoError && readsBack(settings)) {

@@ -22,13 +22,14 @@ static QByteArray contents(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The map list as "name|size" rows, in order.
+// The map list as "name|size" rows, in order, as it shows them.
 static QStringList listed(QWidget &window)
 {
     QStringList rows;
     platform::ListItems &items = window.findChild<platform::ListView *>("lvwMaps")->ListItemsRef();
-    for (qsizetype row = 0; row < items.Count(); ++row)
-        rows << items.Item(row).Text() + u'|' + items.Item(row).SubItems(1);
+    for (int row = 0; row < items.Count(); ++row)
+        rows << items.index(row, 0).data().toString() + u'|' +
+                    items.index(row, 1).data().toString();
     return rows;
 }
 
@@ -65,8 +66,12 @@ private slots:
     {
         QFETCH(QList<QByteArray>, fields);
         QCOMPARE(fields.size(), 7);
-        const QStringList expected =
-            QString::fromUtf8(fields[3]).replace("\\n", "\n").split('/', Qt::SkipEmptyParts);
+        // The list's names as bytes, "\n" and "\xHH" standing for the bytes they name.
+        QByteArray names = fields[3];
+        for (qsizetype at; (at = names.indexOf('\\')) >= 0;)
+            names.replace(at, names[at + 1] == 'n' ? 2 : 4,
+                          names[at + 1] == 'n' ? "\n" : QByteArray::fromHex(names.mid(at + 2, 2)));
+        const QStringList expected = QString::fromUtf8(names).split('/', Qt::SkipEmptyParts);
         const QString dir = scratch(QTest::currentDataTag());
         QVERIFY(QDir().mkpath(dir) && QDir::setCurrent(dir));
         QVERIFY(shell(R"((cd "$S" && chmod -R u+rwX config && rm -rf config/Levrun
@@ -92,7 +97,7 @@ private slots:
                 QTest::mouseClick(window.findChild<QPushButton *>("cmdPlay"), Qt::LeftButton);
                 return shown;
             };
-            const QString text = QFile::decodeName(contents(scratch("folder")));
+            const QString text = platform::fromNativeName(contents(scratch("folder")));
             if (!text.isEmpty())
                 QCOMPARE(refreshAndPlay(text), expected);
             QCOMPARE(refreshAndPlay(scratch("good")), QStringList{"E1L1.MAP|100"});
@@ -100,7 +105,8 @@ private slots:
             window.close();
         }
         // By now a game started on the case's input would have made its note too.
-        const QByteArray map = QFile::encodeName(expected.value(0).section('|', 0, -2));
+        const QByteArray first = names.split('/').first();
+        const QByteArray map = first.left(first.lastIndexOf('|'));
         QCOMPARE(contents(dir + "/launched"),
                  fields[4] == "yes" ? QByteArray("-map") + '\0' + map + '\0' : QByteArray());
         QCOMPARE(logged(dir + "/Levrun.VNL") + logged(scratch("good/Levrun.VNL")) +
