@@ -387,6 +387,47 @@ private slots:
         QTRY_COMPARE(QToolTip::text(), Long + "\n1");
     }
 
+    // End puts the last map in sight; it stays there through every change of mode that
+    // follows, also while the list still lays its items out in batches, and also when End
+    // comes at once after the change.
+    void inSight_data()
+    {
+        QTest::addColumn<int>("maps");
+        QTest::addColumn<QList<int>>("views");
+        QTest::addColumn<bool>("endAtOnce");
+        QTest::newRow("400, Report, Small icons, List") << 400 << QList{3, 1, 2} << false;
+        QTest::newRow("400, List, Small icons, Icons") << 400 << QList{2, 1, 0} << false;
+        QTest::newRow("400, Icons, List, Report") << 400 << QList{0, 2, 3} << false;
+        QTest::newRow("100,000, Report, Small icons, List, Icons")
+            << 100000 << QList{3, 1, 2, 0} << false;
+        QTest::newRow("100,000, End at once after each") << 100000 << QList{3, 1, 2, 0} << true;
+    }
+
+    void inSight()
+    {
+        QFETCH(int, maps);
+        QFETCH(QList<int>, views);
+        QFETCH(bool, endAtOnce);
+        platform::ListView list;
+        QStringList names;
+        for (int i = 0; i < maps; ++i)
+            names << QString("E%1.MAP").arg(i);
+        fill(list, names);
+        list.resize(380, 200);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        for (qsizetype step = 0; step < views.size(); ++step) {
+            list.setView(views[step]);
+            QAbstractItemView *view = list.currentView();
+            if (step == 0 || endAtOnce)
+                QTest::keyClick(view, Qt::Key_End);
+            QTRY_VERIFY2(
+                view->currentIndex().row() == maps - 1 &&
+                    view->viewport()->rect().contains(view->visualRect(view->currentIndex())),
+                qPrintable(QString("view %1").arg(views[step])));
+        }
+    }
+
     // The names shuffled; the list shows them in its order, and reads them back unchanged.
     void order_data()
     {

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTreeView>
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cmath>
 #include <malloc.h>
+#include <type_traits>
 #include <utility>
 
 namespace platform {
@@ -24,8 +26,10 @@ namespace {
 
 constexpr float TwipsPerPixel = 15.0f;
 
-// A view that asks the list before an in-place edit, and whose keys that move the current
-// item select it, even when it is current already (Home after a click on empty space).
+// A view that asks the list before an in-place edit, whose keys that move the current
+// item select it, even when it is current already (Home after a click on empty space), and
+// that keeps the current item in sight after a move or a change of mode, until the user
+// scrolls: the item is scrolled to whenever a layout, built in batches, has placed it.
 template <typename Base>
 class ItemView : public Base
 {
@@ -33,8 +37,17 @@ public:
     explicit ItemView(ListView *list)
         : list(list)
     {
+        for (QScrollBar *bar : {this->horizontalScrollBar(), this->verticalScrollBar()})
+            QObject::connect(bar, &QAbstractSlider::actionTriggered, bar,
+                             [this] { m_followCurrent = false; }); // the user looks elsewhere
     }
     ListView *const list;
+
+    void followCurrent()
+    {
+        m_followCurrent = true;
+        keepCurrentInSight();
+    }
 
 protected:
     bool edit(const QModelIndex &index, QAbstractItemView::EditTrigger trigger,
@@ -48,14 +61,58 @@ protected:
 
     void keyPressEvent(QKeyEvent *event) override
     {
+        // Home, End, the arrows, Page Up and Page Down
+        const bool moves = event->key() >= Qt::Key_Home && event->key() <= Qt::Key_PageDown;
+        if constexpr (std::is_same_v<Base, QListView>) {
+            // A move goes by where the items lie: the ones still waiting for their batch
+            // are laid out first, or End would stop at the last one placed.
+            const int rows = this->model()->rowCount();
+            if (moves && rows > 0 && this->layoutMode() == QListView::Batched &&
+                !this->visualRect(this->model()->index(rows - 1, 0)).isValid()) {
+                this->setLayoutMode(QListView::SinglePass);
+                this->doItemsLayout();
+                this->setLayoutMode(QListView::Batched);
+            }
+        }
         Base::keyPressEvent(event);
         const QModelIndex current = this->currentIndex();
-        // Home, End, the arrows, Page Up and Page Down
-        if (event->key() >= Qt::Key_Home && event->key() <= Qt::Key_PageDown && current.isValid() &&
-            !this->selectionModel()->isRowSelected(current.row()))
-            this->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
-                                                        QItemSelectionModel::Rows);
+        if (moves && current.isValid()) {
+            if (!this->selectionModel()->isRowSelected(current.row()))
+                this->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
+                                                            QItemSelectionModel::Rows);
+            followCurrent();
+        }
     }
+
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
+    {
+        Base::currentChanged(current, previous);
+        followCurrent();
+    }
+
+    // The batches of a layout come on timers; the room to scroll comes with the geometries.
+    void timerEvent(QTimerEvent *event) override
+    {
+        Base::timerEvent(event);
+        keepCurrentInSight();
+    }
+
+    void updateGeometries() override
+    {
+        Base::updateGeometries();
+        keepCurrentInSight();
+    }
+
+private:
+    void keepCurrentInSight()
+    {
+        const QModelIndex current = this->currentIndex();
+        if (!m_followCurrent || !current.isValid() || !this->isVisible())
+            return;
+        this->scrollTo(current); // nothing moves while it is in sight
+    }
+
+    bool m_followCurrent = false;
 };
 
 // Every item takes the size told for one of them: the widest name's, so that none is cut.
@@ -335,6 +392,10 @@ void ListView::setView(int view)
     setFocusProxy(shown);
     if (hadFocus)
         shown->setFocus();
+    if (view == 3)
+        static_cast<ItemView<QTreeView> *>(m_reportView)->followCurrent();
+    else
+        static_cast<ItemView<QListView> *>(m_listView)->followCurrent();
 }
 
 float ListView::ColumnWidth(int column) const
