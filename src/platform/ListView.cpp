@@ -204,6 +204,17 @@ void ListItems::Clear()
     malloc_trim(0); // the pieces of a large list, which malloc would keep, go back
 }
 
+void ListItems::setShownFor(int view)
+{
+    if (const bool sizeShown = view == 3; sizeShown != m_sizeShown) {
+        sizeShown ? beginInsertColumns({}, 1, 1) : beginRemoveColumns({}, 1, 1);
+        m_sizeShown = sizeShown;
+        sizeShown ? endInsertColumns() : endRemoveColumns();
+    }
+    if (std::exchange(m_largeIcons, view == 0) != (view == 0) && rows() > 0)
+        emit dataChanged(index(0, 0), index(rows() - 1, 0), {Qt::DecorationRole});
+}
+
 ListItem ListItems::Add()
 {
     m_entries.emplace_back();
@@ -228,8 +239,11 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::EditRole:
         return QString::fromStdString(index.column() == 0 ? item.name : item.size);
-    case Qt::ToolTipRole: // the whole name, however narrow the column
-        return QString::fromStdString(item.size.empty() ? item.name : item.name + '\n' + item.size);
+    case Qt::ToolTipRole: { // the whole name, however narrow the column, as plain text
+        const QString text =
+            QString::fromStdString(item.size.empty() ? item.name : item.name + '\n' + item.size);
+        return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+    }
     case Qt::DecorationRole:
         if (index.column() == 0 && (m_largeIcons ? item.icon : item.smallIcon))
             return m_largeIcons ? m_large : m_small;
@@ -365,8 +379,20 @@ void ListView::setView(int view)
         return;
     QAbstractItemView *before = currentView();
     const bool hadFocus = before && before->hasFocus();
+    // The size column leaves the report and comes back with its width, the row selected whole.
+    QHeaderView *header = m_reportView->header();
+    if (m_view == 3 || m_view < 0)
+        m_sizeWidth = header->sectionSize(1);
+    const QModelIndex current = m_listView->currentIndex();
+    const bool selected = current.isValid() && m_listView->selectionModel()->isSelected(current);
     m_view = view;
-    m_items->m_largeIcons = view == 0;
+    m_items->setShownFor(view);
+    if (view == 3) {
+        header->resizeSection(1, m_sizeWidth);
+        if (selected)
+            m_listView->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
+    }
     QAbstractItemView *shown = view == 3 ? static_cast<QAbstractItemView *>(m_reportView)
                                          : static_cast<QAbstractItemView *>(m_listView);
     if (view != 3) {
@@ -402,7 +428,9 @@ float ListView::ColumnWidth(int column) const
 {
     if (column < 1 || column > 2)
         fail(SubscriptOutOfRange);
-    return float(m_reportView->header()->sectionSize(column - 1)) * TwipsPerPixel;
+    const int pixels =
+        column == 2 && m_view != 3 ? m_sizeWidth : m_reportView->header()->sectionSize(column - 1);
+    return float(pixels) * TwipsPerPixel;
 }
 
 void ListView::setColumnWidth(int column, float twips)
@@ -412,28 +440,53 @@ void ListView::setColumnWidth(int column, float twips)
     // Widths beyond a million twips (some 17 metres of screen) are no widths.
     if (!std::isfinite(twips) || twips < 0.0f || twips > 1.0e6f)
         fail(InvalidPropertyValue);
-    m_reportView->header()->resizeSection(column - 1, int(std::lround(twips / TwipsPerPixel)));
+    const int pixels = int(std::lround(twips / TwipsPerPixel));
+    if (column == 2 && m_view != 3)
+        m_sizeWidth = pixels;
+    else
+        m_reportView->header()->resizeSection(column - 1, pixels);
 }
 
-// After a refill: the widest name, measured in the order added (in memory), sets the items'
-// size; the first is selected when none is.
+// After a refill: the widest name sets the items' size; the first is selected when none is.
 void ListView::refilled()
 {
-    const QFontMetrics metrics(m_listView->font());
-    int ascii[128];
+    // A name's width is its characters' advances (in 1/64 pixel) give or take kerning; the
+    // names that come within reach of the widest are measured whole, shaped as drawn.
+    const QFontMetricsF metrics(m_listView->font());
+    qint32 ascii[128];
     for (int c = 0; c < 128; ++c)
-        ascii[c] = metrics.horizontalAdvance(QChar(c));
-    quint32 widest = 0;
-    for (quint32 id = 0, most = 0; id < m_items->m_entries.size(); ++id) {
+        ascii[c] = qRound(metrics.horizontalAdvance(QChar(c)) * 64);
+    constexpr qint32 Reach = 6 * 64;              // more than kerning changes a name by
+    constexpr size_t Measured = 64;               // of names that tie, as many as it takes to trust
+    std::vector<std::pair<qint32, quint32>> near; // (estimate, id), the widest first
+    qint32 most = 0;
+    const auto drop = [&] {
+        std::sort(near.begin(), near.end(), std::greater<>());
+        while (!near.empty() && (near.size() > Measured || near.back().first < most - Reach))
+            near.pop_back();
+    };
+    for (quint32 id = 0; id < m_items->m_entries.size(); ++id) {
         const std::string &name = m_items->m_entries[id].name;
-        int width = 0;
+        qint32 width = 0;
         for (size_t i = 0; i < name.size() && width >= 0; ++i)
             width = uchar(name[i]) < 0x80 ? width + ascii[uchar(name[i])] : -1;
         if (width < 0) // rare: measured whole
-            width = metrics.horizontalAdvance(QString::fromStdString(name));
-        if (uint(width) > most)
-            most = uint(width), widest = id;
+            width = qRound(metrics.horizontalAdvance(QString::fromStdString(name)) * 64);
+        if (width < most - Reach)
+            continue;
+        most = std::max(most, width);
+        near.emplace_back(width, id);
+        if (near.size() > 4 * Measured)
+            drop();
     }
+    drop();
+    quint32 widest = 0;
+    qreal widestWidth = -1;
+    for (const auto &[estimate, id] : near)
+        if (const qreal width =
+                metrics.horizontalAdvance(QString::fromStdString(m_items->m_entries[id].name));
+            width > widestWidth)
+            widestWidth = width, widest = id;
     const std::vector<quint32> &rows = m_items->m_rows;
     static_cast<ItemDelegate *>(m_listView->itemDelegate())->widestRow =
         rows.empty() ? -1 : int(std::find(rows.begin(), rows.end(), widest) - rows.begin());

@@ -69,7 +69,13 @@ public:
     void setImages(const QPixmap &large, const QPixmap &small) { m_large = large, m_small = small; }
 
     int rowCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : rows(); }
-    int columnCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : 2; }
+    int columnCount(const QModelIndex &p = {}) const override
+    {
+        return p.isValid() ? 0 : m_sizeShown ? 2 : 1;
+    }
+    // What a view mode shows: the size column in Report only (so that a screen reader meets
+    // one item a map in the others), the large images in Icons. Views are told of the change.
+    void setShownFor(int view);
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
@@ -86,7 +92,8 @@ private:
     std::deque<ListEntry> m_entries; // as added, never moved: a ListItem holds the index
     std::vector<quint32> m_rows;     // the entries shown, in order
     bool m_dirty = false;
-    bool m_largeIcons = false; // set by the view: Icons mode shows the large images
+    bool m_largeIcons = false;
+    bool m_sizeShown = true;
     QPixmap m_large;
     QPixmap m_small;
     friend class ListView;
@@ -131,6 +138,7 @@ private:
     QListView *m_listView;
     QTreeView *m_reportView;
     int m_view = -1;
+    int m_sizeWidth = 0; // in pixels: the size column's, while it is out of the report
 };
 
 } // namespace platform
