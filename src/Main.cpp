@@ -135,8 +135,10 @@ void frmMain::connectHandlers()
     connect(m_ui->mnuViewList, &QAction::triggered, this, &frmMain::mnuViewList_Click);
     connect(m_ui->mnuViewReport, &QAction::triggered, this, &frmMain::mnuViewReport_Click);
     connect(m_ui->mnuViewRefresh, &QAction::triggered, this, &frmMain::mnuViewRefresh_Click);
-    // The end of the desktop session closes the window like the close box.
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { close(); });
+    // The session manager asks for the settings at a checkpoint and before a logout that
+    // the user may still cancel: they are written and the window stays. The session's real
+    // end closes the window as the close box does.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
 }
 
 void frmMain::showCentred()

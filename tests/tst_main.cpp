@@ -129,6 +129,7 @@ private slots:
         row("web, no opener", "lblSite") << QStringList(2, noOpener.arg("lblSite")).join('|');
         row("mail, no opener", "lblEmail") << QStringList(2, noOpener.arg("lblEmail")).join('|');
         row("close box", "close box") << "closed";
+        row("session checkpoint: saved, left open", "session save") << "saved";
         row("screen reader names, all views, both windows", "names") << "";
         // An empty folder text scans the root, which holds no maps (the current folder does).
         row("Refresh, no folder text", "cmdRefresh", "text:") << "WAV1 1";
@@ -235,7 +236,11 @@ private slots:
                                view->visualRect(view->model()->index(0, 0)).center());
         else if (how == "close box")
             form.close();
-        else if (how == "Form_Paint" && tiled(form, 0))
+        else if (how == "session save") {
+            emit qApp->commitDataRequest(*qApp->findChild<QSessionManager *>());
+            if (QSettings(StoreFile, QSettings::IniFormat).contains("Config/Column1"))
+                modal << "saved";
+        } else if (how == "Form_Paint" && tiled(form, 0))
             form.Form_Paint();
         else if (auto *action = form.findChild<QAction *>(how))
             action->trigger();
