@@ -211,8 +211,19 @@ void ListItems::setShownFor(int view)
         m_sizeShown = sizeShown;
         sizeShown ? endInsertColumns() : endRemoveColumns();
     }
-    if (std::exchange(m_largeIcons, view == 0) != (view == 0) && rows() > 0)
-        emit dataChanged(index(0, 0), index(rows() - 1, 0), {Qt::DecorationRole});
+}
+
+// An item's icon holds an image for each size a mode draws, so that what the model gives
+// stays the same in every mode; an image the item lacks is a blank one of its size.
+void ListItems::setImages(const QPixmap &large, const QPixmap &small)
+{
+    QPixmap blankLarge(large.size()), blankSmall(small.size());
+    blankLarge.fill(Qt::transparent);
+    blankSmall.fill(Qt::transparent);
+    for (int images = 1; images < 4; ++images) {
+        m_icons[images] = QIcon(images & 2 ? large : blankLarge);
+        m_icons[images].addPixmap(images & 1 ? small : blankSmall);
+    }
 }
 
 ListItem ListItems::Add()
@@ -245,8 +256,8 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
         return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
     }
     case Qt::DecorationRole:
-        if (index.column() == 0 && (m_largeIcons ? item.icon : item.smallIcon))
-            return m_largeIcons ? m_large : m_small;
+        if (index.column() == 0 && (item.icon || item.smallIcon))
+            return m_icons[item.icon * 2 + item.smallIcon];
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == 1 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();

@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QPixmap>
 #include <QWidget>
 
@@ -66,15 +67,15 @@ public:
     qsizetype Count() { return flush(), qsizetype(m_rows.size()); }
     ListItem Item(qsizetype row); // by display row, 0-based
 
-    void setImages(const QPixmap &large, const QPixmap &small) { m_large = large, m_small = small; }
+    void setImages(const QPixmap &large, const QPixmap &small);
 
     int rowCount(const QModelIndex &p = {}) const override { return p.isValid() ? 0 : rows(); }
     int columnCount(const QModelIndex &p = {}) const override
     {
         return p.isValid() ? 0 : m_sizeShown ? 2 : 1;
     }
-    // What a view mode shows: the size column in Report only (so that a screen reader meets
-    // one item a map in the others), the large images in Icons. Views are told of the change.
+    // What a view mode shows: the size column in Report only, so that a screen reader meets
+    // one item a map in the others. Views are told of the change.
     void setShownFor(int view);
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -92,10 +93,8 @@ private:
     std::deque<ListEntry> m_entries; // as added, never moved: a ListItem holds the index
     std::vector<quint32> m_rows;     // the entries shown, in order
     bool m_dirty = false;
-    bool m_largeIcons = false;
     bool m_sizeShown = true;
-    QPixmap m_large;
-    QPixmap m_small;
+    QIcon m_icons[4]; // by an item's images: small 1, large 2
     friend class ListView;
 };
 
