@@ -32,28 +32,30 @@ QString scratch(const QString &relative)
     return QDir(folder).filePath(relative);
 }
 
+QString clipName(const QByteArray &image)
+{
+    for (const QString name : {"WAV1", "WAV2", "WAV3", "WAV4", "WAV5", "WAV6"})
+        if (platform::loadResource("WAVE", name) == image)
+            return name;
+    return "(not a clip)";
+}
+
 // Notes which of the program's clips each request plays, and with which flags.
 class SoundRecorder : public platform::SoundOutput
 {
-    bool playSound(QByteArrayView image, int flags) override
+    using SoundOutput::SoundOutput;
+    void playSound(const QByteArray &image, int flags) override
     {
-        QString clip = "(not a clip)";
-        for (const QString name : {"WAV1", "WAV2", "WAV3", "WAV4", "WAV5", "WAV6"})
-            if (platform::loadResource("WAVE", name) == image)
-                clip = name;
         const int given = flags & ~platform::SndMemory;
-        soundRequests << (given == platform::SndNoDefault ? clip
-                                                          : clip + ' ' + QString::number(given));
-        return true;
+        soundRequests << clipName(image) +
+                             (given == platform::SndNoDefault ? "" : ' ' + QString::number(given));
     }
-    void stop() override {}
 };
 
 void setUpApplication()
 {
     scratch();
-    static SoundRecorder recorder;
-    platform::setSoundOutput(&recorder);
+    new SoundRecorder(qApp); // found before the real one, owned by the application
 }
 
 bool shell(const QByteArray &script)

@@ -31,6 +31,9 @@ bool shell(const QByteArray &script);
 // The main window's folder box.
 QLineEdit *folderBox(QWidget &window);
 
+// The name of the program's clip that image is ("WAV1" to "WAV6").
+QString clipName(const QByteArray &image);
+
 // The clips the windows asked for since setUpApplication() put a recorder in
 // place of the sound output: "WAV3 1" asynchronous, "WAV2" with the flags left out.
 inline QStringList soundRequests;

@@ -11,12 +11,32 @@
 #include "platform/Centring.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
+#include "platform/Resources.h"
+#include "platform/SoundOutput.h"
 #include "platform/Tiling.h"
 
 #include <QtTest>
 
 using namespace platform;
 using namespace testsupport;
+
+// A sound output whose sink only notes the clips it plays and ends them at
+// once, and whose server answers when a row says so.
+class NotingOutput : public SoundOutput
+{
+public:
+    using SoundOutput::serverAnswered;
+    QStringList noted;
+    void askServer() override { noted << "asks"; }
+    bool startSink(Playback &playback) override
+    {
+        noted << clipName(playback.image()) + " plays";
+        connect(&playback, &Playback::finished, this,
+                [this, &playback] { noted << clipName(playback.image()) + " stops"; });
+        playback.endIn(0);
+        return true;
+    }
+};
 
 static const QString NotFound = ", WAVRes, PlayWaveRes, Resource with this identifier not found";
 
@@ -52,6 +72,18 @@ private slots:
             {"clip name in lower case", "clips", "WAV4 1, wav3 1", "WAV4 1|WAV3 1"},
             {"clip missing: the one before, logged", "clips", "WAV4 1, WAV7", before},
             {"a picture is no clip", "clips", "WAV4 1, ../pictures/levrun.png", before},
+            // Sound: clips asked for ("NAME FLAGS"), the server's answer, or "late": the
+            // clip waiting for it has outlived its length. To: what the sink was asked.
+            {"sound: a clip waits for the server", "sound", "WAV6 1, server", "asks|WAV6 plays"},
+            {"sound: asked once, the last clip plays", "sound", "WAV6 1, WAV3 1, server",
+             "asks|WAV3 plays"},
+            {"sound: a new clip cuts one off", "sound", "server, WAV6 1, WAV3 1",
+             "WAV6 plays|WAV6 stops|WAV3 plays"},
+            {"sound: the exit clip returns once played", "sound", "server, WAV6 1, WAV2",
+             "WAV6 plays|WAV6 stops|WAV2 plays|WAV2 stops"},
+            {"sound: no server, asked again", "sound", "WAV6 1, no server, WAV3 1, server",
+             "asks|asks|WAV3 plays"},
+            {"sound: a server later than the clip", "sound", "WAV3 1, late, server", "asks"},
             {"log line, US English", "log en_US", "09:05:07",
              R"("12/6/26", "09:05:07", Main, LoadMaps, Overflow)"},
             {"log line, German", "log de_DE", "21:30:00",
@@ -126,6 +158,17 @@ private slots:
                                     ? std::optional(request.section(' ', 1).toInt())
                                     : std::nullopt);
                 result = (soundRequests + logged()).join('|');
+            } else if (NotingOutput output; what == "sound") {
+                for (const QString &event : from.split(", "))
+                    if (event.endsWith("server"))
+                        output.serverAnswered(event == "server");
+                    else if (event == "late")
+                        QTRY_VERIFY_WITH_TIMEOUT(!output.findChild<Playback *>(), 5000);
+                    else
+                        output.playSound(loadResource("WAVE", event.left(4)),
+                                         (event.size() > 4 ? event.mid(5).toInt() : SndNoDefault) |
+                                             SndMemory);
+                result = output.noted.join('|');
             } else if (const QLocale reader(from); what.startsWith("across"))
                 result = QString("%1 %2 %3 %4")
                              .arg(CSng(CStr(1440.f, locale), reader))

@@ -5,20 +5,13 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
-#include <QBuffer>
 #include <QEventLoop>
 #include <QMediaDevices>
-#include <QPointer>
-#include <QThread>
-#include <QTimer>
 
-#include <atomic>
-#include <cstdio>
+#include <pulse/pulseaudio.h>
+
 #include <functional>
-#include <memory>
-#include <optional>
-
-#include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -30,250 +23,182 @@ constexpr int DrainMarginMs = 60;
 // However the sink behaves, a clip ends this long after its own length.
 constexpr int SafetyMarginMs = 2000;
 
-// The first question to the sound server is asked on a thread of its own: a
-// server that takes the connection and never answers holds that thread for the
-// sound library's timeout (some 30 s), not the window. The thread stays for the
-// program's run, as the audio system's objects made on it belong to it.
-class ServerConnection
+} // namespace
+
+// Asks the sound server whether it answers, on libpulse's own thread, which
+// the destructor stops and joins whatever the server does. Qt's backend waits
+// for that answer in its constructor, some 30 s from a server that never gives
+// it, and nothing can stop it then: it is made only once the server answered here.
+class ServerProbe
 {
 public:
-    ServerConnection()
+    ServerProbe(QObject *context, std::function<void(bool)> answered)
+        : m_loop(pa_threaded_mainloop_new())
+        , m_context(pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Levrun"))
+        , m_receiver(context)
+        , m_answered(std::move(answered))
     {
-        m_asker.moveToThread(&m_thread);
-        m_thread.start();
-        QMetaObject::invokeMethod(&m_asker, [this] {
-            QMediaDevices::defaultAudioOutput();
-            m_answered = true;
+        pa_context_set_state_callback(m_context, &ServerProbe::onState, this);
+        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
+            answer(false); // an address that cannot be used
+        pa_threaded_mainloop_start(m_loop);
+    }
+    ~ServerProbe()
+    {
+        pa_threaded_mainloop_stop(m_loop);
+        pa_context_set_state_callback(m_context, nullptr, nullptr);
+        pa_context_disconnect(m_context);
+        pa_context_unref(m_context);
+        pa_threaded_mainloop_free(m_loop);
+    }
+
+private:
+    static void onState(pa_context *context, void *probe)
+    {
+        const pa_context_state_t state = pa_context_get_state(context);
+        if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state))
+            static_cast<ServerProbe *>(probe)->answer(state == PA_CONTEXT_READY);
+    }
+    void answer(bool usable)
+    {
+        if (!std::exchange(m_gaveAnswer, true))
             QMetaObject::invokeMethod(
-                &m_here,
-                [this] {
-                    if (whenAnswered)
-                        whenAnswered();
-                },
+                m_receiver, [answered = m_answered, usable] { answered(usable); },
                 Qt::QueuedConnection);
-        });
     }
 
-    bool answered() const { return m_answered; }
-    std::function<void()> whenAnswered; // runs in the thread that made this
-
-private:
-    QObject m_here;
-    QThread m_thread;
-    QObject m_asker;
-    std::atomic<bool> m_answered = false;
+    pa_threaded_mainloop *const m_loop;
+    pa_context *const m_context;
+    QObject *const m_receiver;
+    const std::function<void(bool)> m_answered;
+    bool m_gaveAnswer = false;
 };
 
-// Never deleted: its thread may still be waiting for the server at the end.
-ServerConnection *serverConnection = nullptr;
-
-// QAudioSink on the default output, pulling the samples straight from the image.
-class QtSoundOutput final : public SoundOutput
+Playback::Playback(const QByteArray &image, const SoundRequest &request, QObject *parent)
+    : QObject(parent)
+    , m_image(image)
+    , m_request(request)
 {
-public:
-    QtSoundOutput();
-    ~QtSoundOutput() override;
-
-    bool playSound(QByteArrayView image, int flags) override;
-    void stop() override;
-
-private:
-    bool start(QByteArrayView image, const SoundRequest &request);
-    void waitForEnd();
-    void onServerAnswered();
-    void onStateChanged(QAudio::State state);
-
-    QObject m_context; // receives the sink's signals; gone with the sink's connections
-    QPointer<QAudioSink> m_sink;
-    QByteArray m_samples; // raw view of the image's data chunk, never a copy
-    QBuffer m_reader;
-    QTimer m_drain;  // the tail still buffered after the last bytes went out
-    QTimer m_safety; // bound on a clip that never reports its end
-    QEventLoop *m_wait = nullptr;
-    // A clip asked for before the server answered, played when it does; a
-    // synchronous caller waits for the answer no longer than the clip lasts.
-    std::optional<SoundRequest> m_pending;
-    QByteArrayView m_pendingImage;
-    bool m_pendingStarted = false;
-    QTimer m_answerBound;
-};
-
-QtSoundOutput::QtSoundOutput()
-{
-    m_drain.setSingleShot(true);
-    m_safety.setSingleShot(true);
-    m_answerBound.setSingleShot(true);
-    QObject::connect(&m_drain, &QTimer::timeout, &m_context, [this] { stop(); });
-    QObject::connect(&m_safety, &QTimer::timeout, &m_context, [this] { stop(); });
-    QObject::connect(&m_answerBound, &QTimer::timeout, &m_context, [this] { stop(); });
-    if (!serverConnection)
-        serverConnection = new ServerConnection;
-    serverConnection->whenAnswered = [this] { onServerAnswered(); };
+    m_samples.setData(QByteArray::fromRawData(m_image.constData() + request.clip.dataOffset,
+                                              request.clip.dataSize));
+    m_samples.open(QIODevice::ReadOnly);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &Playback::stop);
 }
 
-QtSoundOutput::~QtSoundOutput()
+void Playback::stop()
 {
-    serverConnection->whenAnswered = {};
-    // At the end of the program no event loop is left to delete the sink later.
-    if (m_sink) {
-        QObject::disconnect(m_sink, nullptr, &m_context, nullptr);
-        m_sink->stop();
-        delete m_sink;
-    }
-    stop();
+    m_deadline.stop();
+    if (!std::exchange(m_finished, true))
+        emit finished();
 }
 
-bool QtSoundOutput::playSound(QByteArrayView image, int flags)
+SoundOutput::SoundOutput(QObject *parent)
+    : QObject(parent)
 {
-    stop();
+    m_backendHome.moveToThread(&m_backendThread);
+}
+
+// The playback still going goes with the children, its sink with it.
+SoundOutput::~SoundOutput()
+{
+    m_probe.reset();
+    m_backendThread.quit();
+    m_backendThread.wait();
+}
+
+void SoundOutput::playSound(const QByteArray &image, int flags)
+{
+    if (m_playing)
+        m_playing->stop();
     const SoundRequest request = soundRequest(image, flags);
     if (request.action == SoundRequest::PlayDefaultSound)
         QApplication::beep();
     if (request.action != SoundRequest::PlayClip)
-        return false;
-    if (!serverConnection->answered()) {
-        m_pending = request;
-        m_pendingImage = image;
-        m_pendingStarted = false;
-        if (!request.synchronous)
-            return true;
-        m_answerBound.start(int(clipMilliseconds(request.clip)));
-        waitForEnd();
-        return m_pendingStarted;
-    }
-    if (!start(image, request))
-        return false;
-    if (request.synchronous)
-        waitForEnd();
-    return true;
-}
-
-void QtSoundOutput::onServerAnswered()
-{
-    m_answerBound.stop();
-    if (!m_pending)
         return;
-    const SoundRequest request = *std::exchange(m_pending, std::nullopt);
-    m_pendingStarted = start(std::exchange(m_pendingImage, {}), request);
-    // Nothing to wait for when it could not start.
-    if (!m_pendingStarted && m_wait) {
-        m_wait->quit();
-        m_wait = nullptr;
+    auto *playback = m_playing = new Playback(image, request, this);
+    connect(playback, &Playback::finished, this, [this, playback] {
+        if (m_playing == playback)
+            m_playing = nullptr;
+        playback->deleteLater();
+    });
+    playback->endIn(clipMilliseconds(request.clip)); // started by then, or never
+    if (m_server == Server::Usable) {
+        start();
+    } else if (m_server == Server::Unknown) {
+        m_server = Server::Asking;
+        askServer();
     }
+    if (!request.synchronous || m_playing != playback)
+        return;
+    // Until the clip has ended. The window repaints meanwhile but takes no input.
+    QEventLoop wait;
+    connect(playback, &Playback::finished, &wait, &QEventLoop::quit);
+    wait.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
-bool QtSoundOutput::start(QByteArrayView image, const SoundRequest &request)
+void SoundOutput::serverAnswered(bool usable)
 {
-    // No device, no sound, and nothing to report.
+    m_server = usable ? Server::Usable : Server::Unknown;
+    if (usable)
+        start();
+    else if (m_playing) // nothing will play it
+        m_playing->stop();
+}
+
+void SoundOutput::start()
+{
+    // A sink that fails may have finished the playback already: it stays until deleted later.
+    Playback *const playback = m_playing;
+    if (playback && startSink(*playback))
+        playback->endIn(clipMilliseconds(playback->request().clip) + SafetyMarginMs);
+    else if (playback)
+        playback->stop();
+}
+
+void SoundOutput::askServer()
+{
+    m_probe = std::make_unique<ServerProbe>(this, [this](bool answered) {
+        m_probe.reset();
+        if (!answered)
+            return serverAnswered(false);
+        m_backendThread.start();
+        QMetaObject::invokeMethod(&m_backendHome, [this] {
+            const bool usable = !QMediaDevices::defaultAudioOutput().isNull();
+            QMetaObject::invokeMethod(this, [this, usable] { serverAnswered(usable); });
+        });
+    });
+}
+
+bool SoundOutput::startSink(Playback &playback)
+{
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     if (device.isNull())
         return false;
-
-    const WaveFormat &wave = request.clip.format;
+    const WaveFormat &wave = playback.request().clip.format;
     QAudioFormat format;
     format.setSampleRate(int(wave.samplesPerSecond));
     format.setChannelCount(wave.channels);
     format.setSampleFormat(wave.bitsPerSample == 8 ? QAudioFormat::UInt8 : QAudioFormat::Int16);
-
-    m_samples =
-        QByteArray::fromRawData(image.data() + request.clip.dataOffset, request.clip.dataSize);
-    m_reader.setBuffer(&m_samples);
-    m_reader.open(QIODevice::ReadOnly);
-    m_sink = new QAudioSink(device, format);
-    QObject::connect(m_sink, &QAudioSink::stateChanged, &m_context,
-                     [this](QAudio::State state) { onStateChanged(state); });
-    m_sink->start(&m_reader);
-    if (!m_sink || m_sink->error() != QAudio::NoError || m_sink->state() == QAudio::StoppedState) {
-        stop();
-        return false;
-    }
-    m_safety.start(int(clipMilliseconds(request.clip)) + SafetyMarginMs);
-    return true;
+    auto *sink = new QAudioSink(device, format, &playback);
+    connect(&playback, &Playback::finished, sink, &QAudioSink::stop);
+    connect(sink, &QAudioSink::stateChanged, &playback, [&playback, sink](QAudio::State state) {
+        // Idle at the end means handed to the server, not heard: wait out the
+        // buffer. An underrun on a busy machine is idle too, with bytes left.
+        if (state == QAudio::IdleState && playback.samples()->atEnd())
+            playback.endIn(sink->format().durationForBytes(int(sink->bufferSize())) / 1000 +
+                           DrainMarginMs);
+        else if (state == QAudio::StoppedState) // the server went, or the stream failed
+            playback.stop();
+    });
+    sink->start(playback.samples());
+    return sink->error() == QAudio::NoError && sink->state() != QAudio::StoppedState;
 }
-
-// Until the clip has ended. The window repaints meanwhile but takes no input.
-void QtSoundOutput::waitForEnd()
-{
-    QEventLoop wait;
-    m_wait = &wait;
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
-    if (m_wait == &wait)
-        m_wait = nullptr;
-}
-
-void QtSoundOutput::onStateChanged(QAudio::State state)
-{
-    // An underrun (the feed fell behind on a busy machine) is idle too, with bytes left to play.
-    if (state == QAudio::IdleState && m_sink && !m_drain.isActive() && m_reader.atEnd()) {
-        // Idle at the end means handed to the server, not heard: wait out the buffer.
-        const QAudioFormat format = m_sink->format();
-        const qint64 bufferedMs = format.durationForBytes(int(m_sink->bufferSize())) / 1000;
-        m_drain.start(int(bufferedMs) + DrainMarginMs);
-    } else if (state == QAudio::StoppedState) {
-        // The sink gave up (no server, stream failed).
-        stop();
-    }
-}
-
-void QtSoundOutput::stop()
-{
-    m_answerBound.stop();
-    m_pending.reset();
-    m_pendingImage = {};
-    m_drain.stop();
-    m_safety.stop();
-    if (m_sink) {
-        QObject::disconnect(m_sink, nullptr, &m_context, nullptr);
-        m_sink->stop();
-        // Not deleted here: this may run inside one of the sink's own signals.
-        m_sink->deleteLater();
-        m_sink = nullptr;
-    }
-    m_reader.close();
-    m_reader.setBuffer(nullptr);
-    m_samples = QByteArray();
-    if (m_wait) {
-        m_wait->quit();
-        m_wait = nullptr;
-    }
-}
-
-SoundOutput *replacement = nullptr;
-QtSoundOutput *real = nullptr;
-
-} // namespace
 
 SoundOutput &soundOutput()
 {
-    if (replacement)
-        return *replacement;
-    if (!real) {
-        real = new QtSoundOutput;
-        // Gone with the application, while the audio system is still there.
-        qAddPostRoutine([] {
-            delete real;
-            real = nullptr;
-        });
-    }
-    return *real;
-}
-
-void setSoundOutput(SoundOutput *output)
-{
-    replacement = output;
-}
-
-bool sndPlaySound(QByteArrayView image, int flags)
-{
-    return soundOutput().playSound(image, flags);
-}
-
-void endIfSoundServerSilent(int status)
-{
-    if (serverConnection && !serverConnection->answered()) {
-        std::fflush(nullptr);
-        ::_exit(status);
-    }
+    auto *output = qApp->findChild<SoundOutput *>(QString(), Qt::FindDirectChildrenOnly);
+    return output ? *output : *new SoundOutput(qApp);
 }
 
 } // namespace platform
