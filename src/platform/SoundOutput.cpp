@@ -2,77 +2,30 @@
 #include "platform/SoundOutput.h"
 
 #include <QApplication>
-#include <QAudioDevice>
-#include <QAudioFormat>
 #include <QAudioSink>
 #include <QEventLoop>
 #include <QMediaDevices>
 
 #include <pulse/pulseaudio.h>
 
-#include <functional>
-#include <utility>
-
 namespace platform {
 
-namespace {
-
-// What is still buffered when the sink has handed over its last bytes is heard
-// after that; this much is added to the sink's own buffer for the server's.
-constexpr int DrainMarginMs = 60;
-// However the sink behaves, a clip ends this long after its own length.
-constexpr int SafetyMarginMs = 2000;
-
-} // namespace
-
-// Asks the sound server whether it answers, on libpulse's own thread, which
-// the destructor stops and joins whatever the server does. Qt's backend waits
-// for that answer in its constructor, some 30 s from a server that never gives
-// it, and nothing can stop it then: it is made only once the server answered here.
-class ServerProbe
+// Asked before Qt's backend meets the server: that waits where nothing can stop
+// it, 30 s for a server that never answers. This wait ends when the thread is told to.
+static bool serverAnswers(const QThread &thread)
 {
-public:
-    ServerProbe(QObject *context, std::function<void(bool)> answered)
-        : m_loop(pa_threaded_mainloop_new())
-        , m_context(pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Levrun"))
-        , m_receiver(context)
-        , m_answered(std::move(answered))
-    {
-        pa_context_set_state_callback(m_context, &ServerProbe::onState, this);
-        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0)
-            answer(false); // an address that cannot be used
-        pa_threaded_mainloop_start(m_loop);
-    }
-    ~ServerProbe()
-    {
-        pa_threaded_mainloop_stop(m_loop);
-        pa_context_set_state_callback(m_context, nullptr, nullptr);
-        pa_context_disconnect(m_context);
-        pa_context_unref(m_context);
-        pa_threaded_mainloop_free(m_loop);
-    }
-
-private:
-    static void onState(pa_context *context, void *probe)
-    {
-        const pa_context_state_t state = pa_context_get_state(context);
-        if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state))
-            static_cast<ServerProbe *>(probe)->answer(state == PA_CONTEXT_READY);
-    }
-    void answer(bool usable)
-    {
-        if (!std::exchange(m_gaveAnswer, true))
-            QMetaObject::invokeMethod(
-                m_receiver, [answered = m_answered, usable] { answered(usable); },
-                Qt::QueuedConnection);
-    }
-
-    pa_threaded_mainloop *const m_loop;
-    pa_context *const m_context;
-    QObject *const m_receiver;
-    const std::function<void(bool)> m_answered;
-    bool m_gaveAnswer = false;
-};
+    pa_mainloop *const loop = pa_mainloop_new();
+    pa_context *const context = pa_context_new(pa_mainloop_get_api(loop), "Levrun");
+    bool waiting = pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0;
+    while (waiting && pa_context_get_state(context) != PA_CONTEXT_READY)
+        waiting = PA_CONTEXT_IS_GOOD(pa_context_get_state(context)) &&
+                  !thread.isInterruptionRequested() && pa_mainloop_prepare(loop, 100'000) >= 0 &&
+                  pa_mainloop_poll(loop) >= 0 && pa_mainloop_dispatch(loop) >= 0;
+    const bool answered = pa_context_get_state(context) == PA_CONTEXT_READY;
+    pa_context_unref(context); // disconnects
+    pa_mainloop_free(loop);
+    return answered;
+}
 
 Playback::Playback(const QByteArray &image, const SoundRequest &request, QObject *parent)
     : QObject(parent)
@@ -82,7 +35,6 @@ Playback::Playback(const QByteArray &image, const SoundRequest &request, QObject
     m_samples.setData(QByteArray::fromRawData(m_image.constData() + request.clip.dataOffset,
                                               request.clip.dataSize));
     m_samples.open(QIODevice::ReadOnly);
-    m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &Playback::stop);
 }
 
@@ -93,16 +45,9 @@ void Playback::stop()
         emit finished();
 }
 
-SoundOutput::SoundOutput(QObject *parent)
-    : QObject(parent)
+SoundOutput::~SoundOutput() // the playback still going goes with the children
 {
-    m_backendHome.moveToThread(&m_backendThread);
-}
-
-// The playback still going goes with the children, its sink with it.
-SoundOutput::~SoundOutput()
-{
-    m_probe.reset();
+    m_backendThread.requestInterruption();
     m_backendThread.quit();
     m_backendThread.wait();
 }
@@ -118,55 +63,39 @@ void SoundOutput::playSound(const QByteArray &image, int flags)
         return;
     auto *playback = m_playing = new Playback(image, request, this);
     connect(playback, &Playback::finished, this, [this, playback] {
-        if (m_playing == playback)
-            m_playing = nullptr;
+        m_playing = m_playing == playback ? nullptr : m_playing;
         playback->deleteLater();
     });
     playback->endIn(clipMilliseconds(request.clip)); // started by then, or never
-    if (m_server == Server::Usable) {
-        start();
-    } else if (m_server == Server::Unknown) {
-        m_server = Server::Asking;
+    if (m_server == Server::Usable)
+        serverAnswered(true);
+    else if (std::exchange(m_server, Server::Asking) == Server::Unknown)
         askServer();
-    }
     if (!request.synchronous || m_playing != playback)
         return;
-    // Until the clip has ended. The window repaints meanwhile but takes no input.
-    QEventLoop wait;
+    QEventLoop wait; // until it has ended: the window repaints, but takes no input
     connect(playback, &Playback::finished, &wait, &QEventLoop::quit);
     wait.exec(QEventLoop::ExcludeUserInputEvents);
 }
 
 void SoundOutput::serverAnswered(bool usable)
 {
-    m_server = usable ? Server::Usable : Server::Unknown;
-    if (usable)
-        start();
-    else if (m_playing) // nothing will play it
-        m_playing->stop();
-}
-
-void SoundOutput::start()
-{
-    // A sink that fails may have finished the playback already: it stays until deleted later.
-    Playback *const playback = m_playing;
-    if (playback && startSink(*playback))
-        playback->endIn(clipMilliseconds(playback->request().clip) + SafetyMarginMs);
+    m_server = usable ? Server::Usable : Server::Unknown; // not usable: asked again next time
+    // Started, it ends 2 s after its length at the latest. A sink that fails may
+    // have finished it already (it stays until deleted later).
+    if (Playback *const playback = m_playing; playback && usable && startSink(*playback))
+        playback->endIn(clipMilliseconds(playback->request().clip) + 2000);
     else if (playback)
         playback->stop();
 }
 
 void SoundOutput::askServer()
 {
-    m_probe = std::make_unique<ServerProbe>(this, [this](bool answered) {
-        m_probe.reset();
-        if (!answered)
-            return serverAnswered(false);
-        m_backendThread.start();
-        QMetaObject::invokeMethod(&m_backendHome, [this] {
-            const bool usable = !QMediaDevices::defaultAudioOutput().isNull();
-            QMetaObject::invokeMethod(this, [this, usable] { serverAnswered(usable); });
-        });
+    m_backendThread.start();
+    QMetaObject::invokeMethod(&m_backendHome, [this] {
+        const bool usable =
+            serverAnswers(m_backendThread) && !QMediaDevices::defaultAudioOutput().isNull();
+        QMetaObject::invokeMethod(this, [this, usable] { serverAnswered(usable); });
     });
 }
 
@@ -183,11 +112,9 @@ bool SoundOutput::startSink(Playback &playback)
     auto *sink = new QAudioSink(device, format, &playback);
     connect(&playback, &Playback::finished, sink, &QAudioSink::stop);
     connect(sink, &QAudioSink::stateChanged, &playback, [&playback, sink](QAudio::State state) {
-        // Idle at the end means handed to the server, not heard: wait out the
-        // buffer. An underrun on a busy machine is idle too, with bytes left.
+        // Idle at the end: the buffer, and the server's (60 ms), are still to be heard.
         if (state == QAudio::IdleState && playback.samples()->atEnd())
-            playback.endIn(sink->format().durationForBytes(int(sink->bufferSize())) / 1000 +
-                           DrainMarginMs);
+            playback.endIn(sink->format().durationForBytes(int(sink->bufferSize())) / 1000 + 60);
         else if (state == QAudio::StoppedState) // the server went, or the stream failed
             playback.stop();
     });
