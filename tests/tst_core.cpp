@@ -27,12 +27,18 @@ class NotingOutput : public SoundOutput
 public:
     using SoundOutput::serverAnswered;
     QStringList noted;
+    QString m_asked; // the clip asked for last, the only one that may start
+    void playSound(const QByteArray &image, int flags) override
+    {
+        m_asked = clipName(image);
+        SoundOutput::playSound(image, flags);
+    }
     void askServer() override { noted << "asks"; }
     bool startSink(Playback &playback) override
     {
-        noted << clipName(playback.image()) + " plays";
+        noted << m_asked + " plays";
         connect(&playback, &Playback::finished, this,
-                [this, &playback] { noted << clipName(playback.image()) + " stops"; });
+                [this, clip = m_asked] { noted << clip + " stops"; });
         playback.endIn(0);
         return true;
     }

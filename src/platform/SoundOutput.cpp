@@ -29,20 +29,11 @@ static bool serverAnswers(const QThread &thread)
 
 Playback::Playback(const QByteArray &image, const SoundRequest &request, QObject *parent)
     : QObject(parent)
-    , m_image(image)
     , m_request(request)
 {
-    m_samples.setData(QByteArray::fromRawData(m_image.constData() + request.clip.dataOffset,
-                                              request.clip.dataSize));
+    m_samples.setData(image.sliced(request.clip.dataOffset, request.clip.dataSize));
     m_samples.open(QIODevice::ReadOnly);
     connect(&m_deadline, &QTimer::timeout, this, &Playback::stop);
-}
-
-void Playback::stop()
-{
-    m_deadline.stop();
-    if (!std::exchange(m_finished, true))
-        emit finished();
 }
 
 SoundOutput::~SoundOutput() // the playback still going goes with the children
@@ -93,9 +84,13 @@ void SoundOutput::askServer()
 {
     m_backendThread.start();
     QMetaObject::invokeMethod(&m_backendHome, [this] {
-        const bool usable =
-            serverAnswers(m_backendThread) && !QMediaDevices::defaultAudioOutput().isNull();
-        QMetaObject::invokeMethod(this, [this, usable] { serverAnswered(usable); });
+        // Qt connects twice, for its devices and for its sinks: both here. A sink
+        // without a format stops before it has a stream.
+        const QAudioDevice device =
+            serverAnswers(m_backendThread) ? QMediaDevices::defaultAudioOutput() : QAudioDevice();
+        if (QBuffer nothing; !device.isNull())
+            QAudioSink(device, QAudioFormat()).start(&nothing);
+        QMetaObject::invokeMethod(this, [this, device] { serverAnswered(!device.isNull()); });
     });
 }
 

@@ -9,24 +9,28 @@
 
 namespace platform {
 
-// One clip: its own bytes, its sink (a child), one deadline to start, then to end by.
+// One clip: its own samples, its sink (a child), one deadline to start, then to end by.
 class Playback : public QObject
 {
     Q_OBJECT
 public:
     Playback(const QByteArray &image, const SoundRequest &request, QObject *parent);
-    const QByteArray &image() const { return m_image; }
     const SoundRequest &request() const { return m_request; }
     QIODevice *samples() { return &m_samples; }
     void endIn(qint64 ms) { m_deadline.start(int(ms)); } // unless it ends sooner
-    void stop(); // now: finished() comes once, and the sink stops with it
+    // Ends it now: finished() comes once, and the sink stops with it.
+    void stop()
+    {
+        m_deadline.stop();
+        if (!std::exchange(m_finished, true))
+            emit finished();
+    }
 signals:
     void finished();
 
 private:
-    const QByteArray m_image;
     const SoundRequest m_request;
-    QBuffer m_samples; // reads m_image in place
+    QBuffer m_samples; // its own copy
     QTimer m_deadline;
     bool m_finished = false;
 };
