@@ -32,25 +32,40 @@ QString scratch(const QString &relative)
     return QDir(folder).filePath(relative);
 }
 
-QString clipName(const QByteArray &image)
-{
-    for (const QString name : {"WAV1", "WAV2", "WAV3", "WAV4", "WAV5", "WAV6"})
-        if (platform::loadResource("WAVE", name) == image)
-            return name;
-    return "(not a clip)";
-}
-
-// Notes which of the program's clips each request plays, and with which flags.
+// Notes which of the program's clips each request plays, and with which flags;
+// with soundDecides on, what the output then decides too.
 class SoundRecorder : public platform::SoundOutput
 {
-    using SoundOutput::SoundOutput;
+public:
+    using SoundOutput::SoundOutput, SoundOutput::serverAnswered;
     void playSound(const QByteArray &image, int flags) override
     {
+        m_clip = "(not a clip)";
+        for (const QString name : {"WAV1", "WAV2", "WAV3", "WAV4", "WAV5", "WAV6"})
+            if (platform::loadResource("WAVE", name) == image)
+                m_clip = name;
         const int given = flags & ~platform::SndMemory;
-        soundRequests << clipName(image) +
+        soundRequests << m_clip +
                              (given == platform::SndNoDefault ? "" : ' ' + QString::number(given));
+        if (soundDecides)
+            SoundOutput::playSound(image, flags);
     }
+    void askServer() override { soundRequests << "asks"; }
+    bool startSink(platform::Playback &playback) override
+    {
+        soundRequests << m_clip + " plays"; // the clip asked for last: the only one that may start
+        connect(&playback, &platform::Playback::finished,
+                [clip = m_clip] { soundRequests << clip + " stops"; });
+        playback.endIn(0);
+        return true;
+    }
+    QString m_clip;
 };
+
+void answerSound(bool usable)
+{
+    static_cast<SoundRecorder &>(platform::soundOutput()).serverAnswered(usable);
+}
 
 void setUpApplication()
 {

@@ -31,12 +31,14 @@ bool shell(const QByteArray &script);
 // The main window's folder box.
 QLineEdit *folderBox(QWidget &window);
 
-// The name of the program's clip that image is ("WAV1" to "WAV6").
-QString clipName(const QByteArray &image);
-
 // The clips the windows asked for since setUpApplication() put a recorder in
 // place of the sound output: "WAV3 1" asynchronous, "WAV2" with the flags left out.
 inline QStringList soundRequests;
+// While on, the requests also go through the sound output's own decisions: it
+// "asks" the server (answerSound() answers), and "WAV6 plays" and "WAV6 stops"
+// at once.
+inline bool soundDecides = false;
+void answerSound(bool usable);
 
 // The failure number a statement raises, 0 when it runs through.
 template <typename Statement>

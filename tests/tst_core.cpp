@@ -11,7 +11,6 @@
 #include "platform/Centring.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
-#include "platform/Resources.h"
 #include "platform/SoundOutput.h"
 #include "platform/Tiling.h"
 
@@ -19,30 +18,6 @@
 
 using namespace platform;
 using namespace testsupport;
-
-// A sound output whose sink only notes the clips it plays and ends them at
-// once, and whose server answers when a row says so.
-class NotingOutput : public SoundOutput
-{
-public:
-    using SoundOutput::serverAnswered;
-    QStringList noted;
-    QString m_asked; // the clip asked for last, the only one that may start
-    void playSound(const QByteArray &image, int flags) override
-    {
-        m_asked = clipName(image);
-        SoundOutput::playSound(image, flags);
-    }
-    void askServer() override { noted << "asks"; }
-    bool startSink(Playback &playback) override
-    {
-        noted << m_asked + " plays";
-        connect(&playback, &Playback::finished, this,
-                [this, clip = m_asked] { noted << clip + " stops"; });
-        playback.endIn(0);
-        return true;
-    }
-};
 
 static const QString NotFound = ", WAVRes, PlayWaveRes, Resource with this identifier not found";
 
@@ -71,25 +46,21 @@ private slots:
             // First: it needs the program's state before any clip has been loaded.
             {"clip missing, none loaded yet: silent", "clips", "WAV9 1",
              NotFound + "|, WAVRes, PlayWaveRes, Subscript out of range"},
-            {"clip flags left out: synchronous, silent", "clips", "WAV4 1, WAV3", "WAV4 1|WAV3"},
-            {"clip flags 1: asynchronous", "clips", "WAV4 1, WAV3 1", "WAV4 1|WAV3 1"},
             {"clip flags 4 stay as they are", "clips", "WAV4 1, WAV3 4", "WAV4 1|WAV3 0"},
             {"clip flags 0 are not left out", "clips", "WAV4 1, WAV3 0", "WAV4 1|WAV3 0"},
             {"clip name in lower case", "clips", "WAV4 1, wav3 1", "WAV4 1|WAV3 1"},
             {"clip missing: the one before, logged", "clips", "WAV4 1, WAV7", before},
             {"a picture is no clip", "clips", "WAV4 1, ../pictures/levrun.png", before},
-            // Sound: clips asked for ("NAME FLAGS"), the server's answer, or "late": the
-            // clip waiting for it has outlived its length. To: what the sink was asked.
-            {"sound: a clip waits for the server", "sound", "WAV6 1, server", "asks|WAV6 plays"},
-            {"sound: asked once, the last clip plays", "sound", "WAV6 1, WAV3 1, server",
-             "asks|WAV3 plays"},
-            {"sound: a new clip cuts one off", "sound", "server, WAV6 1, WAV3 1",
-             "WAV6 plays|WAV6 stops|WAV3 plays"},
-            {"sound: the exit clip returns once played", "sound", "server, WAV6 1, WAV2",
-             "WAV6 plays|WAV6 stops|WAV2 plays|WAV2 stops"},
+            // The output's decisions: clips asked for (flags left out: synchronous),
+            // the server's answer, or "late", once the clip waiting for the server has
+            // outlived its length.
             {"sound: no server, asked again", "sound", "WAV6 1, no server, WAV3 1, server",
-             "asks|asks|WAV3 plays"},
-            {"sound: a server later than the clip", "sound", "WAV3 1, late, server", "asks"},
+             "WAV6 1|asks|WAV3 1|asks|WAV3 plays"},
+            {"sound: a new clip cuts one off", "sound", "server, WAV6 1, WAV3 1",
+             "WAV6 1|WAV6 plays|WAV3 1|WAV6 stops|WAV3 plays"},
+            {"sound: the exit clip waits for its end", "sound", "server, WAV2",
+             "WAV2|WAV2 plays|WAV2 stops"},
+            {"sound: a server later than the clip", "sound", "WAV3 1, late, server", "WAV3 1|asks"},
             {"log line, US English", "log en_US", "09:05:07",
              R"("12/6/26", "09:05:07", Main, LoadMaps, Overflow)"},
             {"log line, German", "log de_DE", "21:30:00",
@@ -142,6 +113,8 @@ private slots:
         const auto n = [&](int i) { return from.section(' ', i, i).toInt(); };
         QString result;
         QFile::remove("Levrun.VNL");
+        soundDecides = what == "sound";
+        answerSound(false); // not asked yet, nothing playing
         soundRequests.clear();
         const int failure = failureOf([&] {
             if (what.startsWith("log"))
@@ -157,24 +130,18 @@ private slots:
                 result = QString::number(CLng(from, locale));
             else if (what == "failure")
                 fail(from.toInt());
-            else if (what == "clips") {
+            else if (what == "clips" || what == "sound") {
                 for (const QString &request : from.split(", "))
-                    PlayWaveRes(request.section(' ', 0, 0),
-                                request.contains(' ')
-                                    ? std::optional(request.section(' ', 1).toInt())
-                                    : std::nullopt);
-                result = (soundRequests + logged()).join('|');
-            } else if (NotingOutput output; what == "sound") {
-                for (const QString &event : from.split(", "))
-                    if (event.endsWith("server"))
-                        output.serverAnswered(event == "server");
-                    else if (event == "late")
-                        QTRY_VERIFY_WITH_TIMEOUT(!output.findChild<Playback *>(), 5000);
+                    if (request.endsWith("server"))
+                        answerSound(request == "server");
+                    else if (request == "late")
+                        QTRY_VERIFY_WITH_TIMEOUT(!soundOutput().findChild<Playback *>(), 5000);
                     else
-                        output.playSound(loadResource("WAVE", event.left(4)),
-                                         (event.size() > 4 ? event.mid(5).toInt() : SndNoDefault) |
-                                             SndMemory);
-                result = output.noted.join('|');
+                        PlayWaveRes(request.section(' ', 0, 0),
+                                    request.contains(' ')
+                                        ? std::optional(request.section(' ', 1).toInt())
+                                        : std::nullopt);
+                result = (soundRequests + logged()).join('|');
             } else if (const QLocale reader(from); what.startsWith("across"))
                 result = QString("%1 %2 %3 %4")
                              .arg(CSng(CStr(1440.f, locale), reader))
