@@ -71,7 +71,7 @@ void SoundOutput::playSound(const QByteArray &image, int flags)
 
 void SoundOutput::serverAnswered(bool usable)
 {
-    m_server = usable ? Server::Usable : Server::Unknown; // not usable: asked again next time
+    m_server = usable ? Server::Usable : Server::Unknown;
     // Started, it ends 2 s after its length at the latest. A sink that fails may
     // have finished it already (it stays until deleted later).
     if (Playback *const playback = m_playing; playback && usable && startSink(*playback))

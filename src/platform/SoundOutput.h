@@ -52,11 +52,12 @@ public:
     // The image loaded last: a request whose own clip cannot be loaded plays it again.
     const QByteArray &clipData() const { return m_clipData; }
     void setClipData(const QByteArray &image) { m_clipData = image; }
+    // Whether the server can be used, once asked; not usable: asked again next time.
+    void serverAnswered(bool usable);
 
 protected:                    // what tests replace
     virtual void askServer(); // without blocking; the answer comes to serverAnswered()
     virtual bool startSink(Playback &playback); // false when it cannot start
-    void serverAnswered(bool usable);
 
 private:
     enum class Server { Unknown, Asking, Usable } m_server = Server::Unknown;
