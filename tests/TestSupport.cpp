@@ -43,9 +43,8 @@ class SoundRecorder : public platform::SoundOutput
         for (const QString name : {"WAV1", "WAV2", "WAV3", "WAV4", "WAV5", "WAV6"})
             if (platform::loadResource("WAVE", name) == image)
                 m_clip = name;
-        const int given = flags & ~platform::SndMemory;
-        soundRequests << m_clip +
-                             (given == platform::SndNoDefault ? "" : ' ' + QString::number(given));
+        const QString given = QString::number(flags & ~platform::SndMemory);
+        soundRequests << m_clip + (given == "2" ? "" : ' ' + given); // 2: silent, synchronous
         if (soundDecides)
             SoundOutput::playSound(image, flags);
     }
@@ -54,7 +53,7 @@ class SoundRecorder : public platform::SoundOutput
     {
         soundRequests << m_clip + " plays"; // the clip asked for last: the only one that may start
         connect(&playback, &platform::Playback::finished,
-                [clip = m_clip] { soundRequests << clip + " stops"; });
+                [c = m_clip] { soundRequests << c + " stops"; });
         playback.endIn(0);
         return true;
     }
