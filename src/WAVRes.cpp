@@ -6,30 +6,20 @@
 #include "platform/Resources.h"
 #include "platform/SoundOutput.h"
 
-namespace {
-
-// The clip loaded last, header and all. The sound output reads it in place
-// while the clip plays, after PlayWaveRes has returned.
-QByteArray ClipData;
-
-} // namespace
-
 void PlayWaveRes(const QString &ClipName, std::optional<int> PlayFlags)
 {
     errlog::Guard guard(", WAVRes, PlayWaveRes, ");
-    guard.attempt([&] {
-        QByteArray clip = platform::loadResource(QStringLiteral("WAVE"), ClipName);
-        // The clip still playing reads these bytes: stop it before they go.
-        platform::soundOutput().stop();
-        ClipData = std::move(clip);
-    });
+    // The output keeps the clip loaded last, header and all; a playing clip has its own copy.
+    platform::SoundOutput &output = platform::soundOutput();
+    guard.attempt(
+        [&] { output.setClipData(platform::loadResource(QStringLiteral("WAVE"), ClipName)); });
     if (!PlayFlags)
         PlayFlags = platform::SndNoDefault | platform::SndMemory;
     if ((*PlayFlags & platform::SndMemory) == 0)
         PlayFlags = *PlayFlags | platform::SndMemory;
     guard.attempt([&] {
-        if (ClipData.isEmpty())
+        if (output.clipData().isEmpty())
             platform::fail(platform::SubscriptOutOfRange);
-        platform::sndPlaySound(QByteArrayView(ClipData), *PlayFlags);
+        output.playSound(output.clipData(), *PlayFlags);
     });
 }

@@ -2,7 +2,6 @@
 #include "Main.h"
 
 #include "platform/AppInfo.h"
-#include "platform/SoundOutput.h"
 
 #include <QApplication>
 
@@ -19,7 +18,5 @@ int main(int argc, char *argv[])
 
     frmMain window;
     window.showCentred();
-    const int status = app.exec();
-    platform::endIfSoundServerSilent(status);
-    return status;
+    return app.exec();
 }

@@ -32,28 +32,38 @@ QString scratch(const QString &relative)
     return QDir(folder).filePath(relative);
 }
 
-// Notes which of the program's clips each request plays, and with which flags.
+// Notes which of the program's clips each request plays, and with which flags;
+// with soundDecides on, what the output then decides too.
 class SoundRecorder : public platform::SoundOutput
 {
-    bool playSound(QByteArrayView image, int flags) override
+    using SoundOutput::SoundOutput;
+    void playSound(const QByteArray &image, int flags) override
     {
-        QString clip = "(not a clip)";
+        m_clip = "(not a clip)";
         for (const QString name : {"WAV1", "WAV2", "WAV3", "WAV4", "WAV5", "WAV6"})
             if (platform::loadResource("WAVE", name) == image)
-                clip = name;
-        const int given = flags & ~platform::SndMemory;
-        soundRequests << (given == platform::SndNoDefault ? clip
-                                                          : clip + ' ' + QString::number(given));
+                m_clip = name;
+        const QString given = QString::number(flags & ~platform::SndMemory);
+        soundRequests << m_clip + (given == "2" ? "" : ' ' + given); // 2: silent, synchronous
+        if (soundDecides)
+            SoundOutput::playSound(image, flags);
+    }
+    void askServer() override { soundRequests << "asks"; }
+    bool startSink(platform::Playback &playback) override
+    {
+        soundRequests << m_clip + " plays"; // the clip asked for last: the only one that may start
+        connect(&playback, &platform::Playback::finished,
+                [c = m_clip] { soundRequests << c + " stops"; });
+        playback.endIn(0);
         return true;
     }
-    void stop() override {}
+    QString m_clip;
 };
 
 void setUpApplication()
 {
     scratch();
-    static SoundRecorder recorder;
-    platform::setSoundOutput(&recorder);
+    new SoundRecorder(qApp); // found before the real one, owned by the application
 }
 
 bool shell(const QByteArray &script)

@@ -34,6 +34,9 @@ QLineEdit *folderBox(QWidget &window);
 // The clips the windows asked for since setUpApplication() put a recorder in
 // place of the sound output: "WAV3 1" asynchronous, "WAV2" with the flags left out.
 inline QStringList soundRequests;
+// While on, the requests also go through the sound output's own decisions: it
+// "asks" the server (a test answers), and "WAV6 plays" and "WAV6 stops" at once.
+inline bool soundDecides = false;
 
 // The failure number a statement raises, 0 when it runs through.
 template <typename Statement>

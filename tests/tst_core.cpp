@@ -11,6 +11,7 @@
 #include "platform/Centring.h"
 #include "platform/NumberFormat.h"
 #include "platform/NumberText.h"
+#include "platform/SoundOutput.h"
 #include "platform/Tiling.h"
 
 #include <QtTest>
@@ -45,13 +46,20 @@ private slots:
             // First: it needs the program's state before any clip has been loaded.
             {"clip missing, none loaded yet: silent", "clips", "WAV9 1",
              NotFound + "|, WAVRes, PlayWaveRes, Subscript out of range"},
-            {"clip flags left out: synchronous, silent", "clips", "WAV4 1, WAV3", "WAV4 1|WAV3"},
-            {"clip flags 1: asynchronous", "clips", "WAV4 1, WAV3 1", "WAV4 1|WAV3 1"},
-            {"clip flags 4 stay as they are", "clips", "WAV4 1, WAV3 4", "WAV4 1|WAV3 0"},
-            {"clip flags 0 are not left out", "clips", "WAV4 1, WAV3 0", "WAV4 1|WAV3 0"},
+            {"clip flags 4 stay, 0 is not left out", "clips", "WAV3 4, WAV3 0", "WAV3 0|WAV3 0"},
             {"clip name in lower case", "clips", "WAV4 1, wav3 1", "WAV4 1|WAV3 1"},
             {"clip missing: the one before, logged", "clips", "WAV4 1, WAV7", before},
             {"a picture is no clip", "clips", "WAV4 1, ../pictures/levrun.png", before},
+            // The output's decisions: clips asked for (flags left out: synchronous),
+            // the server's answer, or "late", once the clip waiting for the server has
+            // outlived its length.
+            {"sound: no server, asked again", "sound", "WAV6 1, no server, WAV3 1, server",
+             "WAV6 1|asks|WAV3 1|asks|WAV3 plays"},
+            {"sound: a new clip cuts one off", "sound", "server, WAV6 1, WAV3 1",
+             "WAV6 1|WAV6 plays|WAV3 1|WAV6 stops|WAV3 plays"},
+            {"sound: the exit clip waits for its end", "sound", "server, WAV2",
+             "WAV2|WAV2 plays|WAV2 stops"},
+            {"sound: a server later than the clip", "sound", "WAV3 1, late, server", "WAV3 1|asks"},
             {"log line, US English", "log en_US", "09:05:07",
              R"("12/6/26", "09:05:07", Main, LoadMaps, Overflow)"},
             {"log line, German", "log de_DE", "21:30:00",
@@ -104,6 +112,8 @@ private slots:
         const auto n = [&](int i) { return from.section(' ', i, i).toInt(); };
         QString result;
         QFile::remove("Levrun.VNL");
+        soundDecides = what == "sound";
+        soundOutput().serverAnswered(false); // not asked yet, nothing playing
         soundRequests.clear();
         const int failure = failureOf([&] {
             if (what.startsWith("log"))
@@ -119,12 +129,17 @@ private slots:
                 result = QString::number(CLng(from, locale));
             else if (what == "failure")
                 fail(from.toInt());
-            else if (what == "clips") {
+            else if (what == "clips" || what == "sound") {
                 for (const QString &request : from.split(", "))
-                    PlayWaveRes(request.section(' ', 0, 0),
-                                request.contains(' ')
-                                    ? std::optional(request.section(' ', 1).toInt())
-                                    : std::nullopt);
+                    if (request.endsWith("server"))
+                        soundOutput().serverAnswered(request == "server");
+                    else if (request == "late")
+                        QTRY_VERIFY_WITH_TIMEOUT(!soundOutput().findChild<Playback *>(), 5000);
+                    else
+                        PlayWaveRes(request.section(' ', 0, 0),
+                                    request.contains(' ')
+                                        ? std::optional(request.section(' ', 1).toInt())
+                                        : std::nullopt);
                 result = (soundRequests + logged()).join('|');
             } else if (const QLocale reader(from); what.startsWith("across"))
                 result = QString("%1 %2 %3 %4")

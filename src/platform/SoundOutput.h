@@ -3,42 +3,72 @@
 
 #include "platform/SoundRequest.h"
 
-#include <QByteArrayView>
+#include <QBuffer>
+#include <QThread>
+#include <QTimer>
 
 namespace platform {
 
-// The platform's sound-playing call: plays a wave file image from memory on the
-// default audio output, one clip at a time.
-class SoundOutput
+// One clip: its own samples, its sink (a child), one deadline to start, then to end by.
+class Playback : public QObject
 {
+    Q_OBJECT
 public:
-    virtual ~SoundOutput() = default;
+    Playback(const QByteArray &image, const SoundRequest &request, QObject *parent);
+    const SoundRequest &request() const { return m_request; }
+    QIODevice *samples() { return &m_samples; }
+    void endIn(qint64 ms) { m_deadline.start(int(ms)); } // unless it ends sooner
+    // Ends it now: finished() comes once, and the sink stops with it.
+    void stop()
+    {
+        m_deadline.stop();
+        if (!std::exchange(m_finished, true))
+            emit finished();
+    }
+signals:
+    void finished();
 
-    // Stops the clip still playing, then plays image as the flags say
-    // (SoundRequest.h). The image is read in place: it must stay valid until
-    // the clip has ended or stop() has been called. True when the clip started.
-    virtual bool playSound(QByteArrayView image, int flags) = 0;
-
-    // Stops the clip still playing. Once it returns, no byte of that clip's
-    // image is read again.
-    virtual void stop() = 0;
+private:
+    const SoundRequest m_request;
+    QBuffer m_samples; // its own copy
+    QTimer m_deadline;
+    bool m_finished = false;
 };
 
-// The output in use: the real one unless a test has put another in its place.
+// The platform's sound-playing call: one clip at a time, the latest request winning.
+class SoundOutput : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SoundOutput(QObject *parent = nullptr)
+        : QObject(parent)
+    {
+        m_backendHome.moveToThread(&m_backendThread);
+    }
+    ~SoundOutput() override;
+    // Plays image as flags say (SoundRequest.h); a synchronous clip returns when ended. One
+    // not started within its own length (a slow or absent server) is dropped unheard.
+    virtual void playSound(const QByteArray &image, int flags);
+    // The image loaded last: a request whose own clip cannot be loaded plays it again.
+    const QByteArray &clipData() const { return m_clipData; }
+    void setClipData(const QByteArray &image) { m_clipData = image; }
+    // Whether the server can be used, once asked; not usable: asked again next time.
+    void serverAnswered(bool usable);
+
+protected:                    // what tests replace
+    virtual void askServer(); // without blocking; the answer comes to serverAnswered()
+    virtual bool startSink(Playback &playback); // false when it cannot start
+
+private:
+    enum class Server { Unknown, Asking, Usable } m_server = Server::Unknown;
+    Playback *m_playing = nullptr;
+    QByteArray m_clipData;
+    // Asks the server, then holds Qt's backend, which reconnects to a server lost and back.
+    QThread m_backendThread;
+    QObject m_backendHome;
+};
+
+// The application's sound output, its child, made on first use; a test makes its own first.
 SoundOutput &soundOutput();
-
-// Puts output in place of the real one (tests); nullptr brings the real one back.
-void setSoundOutput(SoundOutput *output);
-
-// The sound-playing call itself. Without a sound server or device it returns
-// at once and reports nothing; a clip that cannot be played is replaced by the
-// default sound unless SndNoDefault is given.
-bool sndPlaySound(QByteArrayView image, int flags);
-
-// Ends the process with status, at once, while the sound server has not yet
-// answered the program's first question: the sound library's own clean-up at
-// the very end would wait for that answer until it gives up (some 30 s).
-// Otherwise it returns, for the program to end as usual.
-void endIfSoundServerSilent(int status);
 
 } // namespace platform
