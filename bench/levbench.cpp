@@ -221,7 +221,7 @@ struct Window
     // LoadMaps from the call to the end of the list's first paint, on an empty list.
     Stamp loadMaps(BenchApp &app, const std::string &path, int mode, long expected)
     {
-        list->ListItemsRef().Clear();
+        list->items().Clear();
         choose(mode);
         folder->setText(QFile::decodeName(path.c_str()));
         settle();
@@ -229,7 +229,7 @@ struct Window
         form.LoadMaps();
         const Stamp end =
             app.nextPaint(viewport(), [this] { return list->currentView()->model()->rowCount(); });
-        if (list->ListItemsRef().Count() != expected)
+        if (list->items().count() != expected)
             die("the list does not hold the floor's maps in " + path);
         return end - start;
     }
@@ -445,7 +445,7 @@ int table(int argc, char **argv)
                 std::fprintf(stderr, ".");
             }
         }
-        window.list->ListItemsRef().Clear();
+        window.list->items().Clear();
         settle();
     }
     std::fprintf(stderr, "\n");

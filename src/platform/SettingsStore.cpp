@@ -3,17 +3,16 @@
 
 #include "platform/ErrorCatalogue.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUuid>
 
 #include <cstdio>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -58,9 +57,7 @@ public:
 bool setAsideUnreadable(const QString &appName)
 {
     const QString file = storeFile(appName);
-    struct stat status;
-    if (::stat(QFile::encodeName(file).constData(), &status) != 0 || S_ISREG(status.st_mode) ||
-        S_ISDIR(status.st_mode))
+    if (const QFileInfo about(file); !about.exists() || about.isFile() || about.isDir())
         return false;
     setAside(file);
     return true;
@@ -84,20 +81,13 @@ void checkReadable(const QString &appName)
     }
 }
 
-// A second name for file: a hard link costs no space on a full disk.
-bool keepCopy(const QString &file, const QString &name)
-{
-    return ::link(QFile::encodeName(file).constData(), QFile::encodeName(name).constData()) == 0 ||
-           QFile::copy(file, name);
-}
-
 // Whether the file just written gives back every key and value of settings.
 // It is read under a name new to this process: QSettings caches what it read
 // and wrote by file name, and would answer from that cache, not from the disk.
 bool readsBack(const QSettings &settings)
 {
-    static int checks = 0;
-    const QString name = settings.fileName() + QStringLiteral(".check%1").arg(++checks);
+    const QString name = settings.fileName() + QStringLiteral(".check-") +
+                         QUuid::createUuid().toString(QUuid::Id128);
     QFile::remove(name);
     if (!keepCopy(settings.fileName(), name))
         return false;
@@ -114,8 +104,8 @@ bool readsBack(const QSettings &settings)
 
 } // namespace
 
-QString GetSetting(const QString &appName, const QString &section, const QString &key,
-                   const QString &defaultValue)
+QString readSetting(const QString &appName, const QString &section, const QString &key,
+                    const QString &defaultValue)
 {
     checkReadable(appName);
     Store settings(appName);
@@ -132,8 +122,8 @@ QString GetSetting(const QString &appName, const QString &section, const QString
     return value.toString();
 }
 
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value)
+void writeSetting(const QString &appName, const QString &section, const QString &key,
+                  const QString &value)
 {
     setAsideUnreadable(appName);
     {

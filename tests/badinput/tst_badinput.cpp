@@ -6,8 +6,9 @@
 // make a file named "canary".
 #include "Main.h"
 #include "TestSupport.h"
-#include "platform/FileSystem.h"
 #include "platform/ListView.h"
+#include "platform/TestSeams.h"
+#include "platform/Text.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -26,8 +27,8 @@ static QByteArray contents(const QString &path)
 static QStringList listed(QWidget &window)
 {
     QStringList rows;
-    platform::ListItems &items = window.findChild<platform::ListView *>("lvwMaps")->ListItemsRef();
-    for (int row = 0; row < items.Count(); ++row)
+    platform::ListItems &items = window.findChild<platform::ListView *>("lvwMaps")->items();
+    for (int row = 0; row < items.count(); ++row)
         rows << items.index(row, 0).data().toString() + u'|' +
                     items.index(row, 1).data().toString();
     return rows;
@@ -48,7 +49,7 @@ private slots:
             printf '#!/bin/sh\nprintf "%%s\\0" "$@" >>launched\n' >standin
             chmod +x standin && cp standin good/duke3d)"));
         // A map that goes when its length is asked for.
-        platform::lengthQueryHook = [](const QString &path) {
+        platform::seams::lengthQuery = [](const QString &path) {
             if (path.endsWith("/VANISH.MAP"))
                 QFile::remove(path);
         };

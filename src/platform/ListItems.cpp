@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/ListItems.h"
+
+#include "platform/ErrorCatalogue.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace platform {
+
+QString ListItem::Text() const
+{
+    return fromNativeName(read().name);
+}
+
+void ListItem::setText(const QString &text)
+{
+    change().name = toNativeName(text).toStdString();
+}
+
+QString ListItem::SubItems(int index) const
+{
+    return QString::fromStdString(read(index).size);
+}
+
+void ListItem::setSubItems(int index, const QString &text)
+{
+    change(index).size = text.toStdString();
+}
+
+void ListItem::setIcon(int image)
+{
+    setImage(&ListEntry::icon, image);
+}
+
+void ListItem::setSmallIcon(int image)
+{
+    setImage(&ListEntry::smallIcon, image);
+}
+
+// The entry the reference stands for, whose one sub-item is the size.
+const ListEntry &ListItem::read(int subItem) const
+{
+    const ListEntry *entry = m_owner ? std::as_const(*m_owner).entry(m_id) : nullptr;
+    if (!entry) // none, or gone with a Clear
+        fail(ObjectNotSet);
+    if (subItem != 1)
+        fail(InvalidPropertyValue);
+    return *entry;
+}
+
+ListEntry &ListItem::change(int subItem)
+{
+    read(subItem);
+    return *m_owner->changeEntry(m_id);
+}
+
+void ListItem::setImage(bool ListEntry::*image, int number)
+{
+    ListEntry &item = change();
+    if (number < 0 || number > 1)
+        fail(SubscriptOutOfRange);
+    item.*image = number == 1;
+}
+
+const ListEntry *ListItems::entry(quint32 id) const
+{
+    return id < m_entries.size() ? &m_entries[id] : nullptr;
+}
+
+ListEntry *ListItems::changeEntry(quint32 id)
+{
+    if (id >= m_entries.size())
+        return nullptr;
+    changed();
+    return &m_entries[id];
+}
+
+void ListItems::changed()
+{
+    if (!std::exchange(m_dirty, true))
+        QMetaObject::invokeMethod(this, &ListItems::flush, Qt::QueuedConnection);
+}
+
+void ListItems::flush()
+{
+    if (!std::exchange(m_dirty, false))
+        return;
+    beginResetModel();
+    // Most names are told apart by their keys alone, in cache; the rest in full.
+    std::vector<std::pair<std::array<quint32, 4>, quint32>> keyed(m_entries.size());
+    for (quint32 id = 0; id < keyed.size(); ++id)
+        keyed[id] = {mapKey(m_entries[id].name), id};
+    std::sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
+        if (const auto order = a.first <=> b.first; order != 0)
+            return order < 0;
+        const int order = compareMapNames(m_entries[a.second].name, m_entries[b.second].name);
+        return order ? order < 0 : a.second < b.second;
+    });
+    m_rows.resize(keyed.size());
+    std::transform(keyed.begin(), keyed.end(), m_rows.begin(), [](auto &k) { return k.second; });
+    endResetModel();
+    emit refilled();
+}
+
+void ListItems::Clear()
+{
+    beginResetModel();
+    std::deque<ListEntry>().swap(m_entries);
+    std::vector<quint32>().swap(m_rows);
+    m_dirty = false;
+    endResetModel();
+    releaseFreeMemory(); // the pieces of a large list
+}
+
+void ListItems::setShownFor(ViewMode mode)
+{
+    if (const bool sizeShown = mode == ViewMode::Report; sizeShown != m_sizeShown) {
+        sizeShown ? beginInsertColumns({}, 1, 1) : beginRemoveColumns({}, 1, 1);
+        m_sizeShown = sizeShown;
+        sizeShown ? endInsertColumns() : endRemoveColumns();
+    }
+    const bool largeIcons = mode == ViewMode::Icons;
+    if (std::exchange(m_largeIcons, largeIcons) != largeIcons && rows() > 0)
+        emit dataChanged(index(0, 0), index(rows() - 1, 0), {Qt::DecorationRole});
+}
+
+ListItem ListItems::Add()
+{
+    m_entries.emplace_back();
+    changed();
+    return ListItem(this, quint32(m_entries.size() - 1));
+}
+
+ListItem ListItems::item(qsizetype row)
+{
+    flush();
+    if (row < 0 || size_t(row) >= m_rows.size())
+        fail(SubscriptOutOfRange);
+    return ListItem(this, m_rows[size_t(row)]);
+}
+
+QVariant ListItems::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || size_t(index.row()) >= m_rows.size())
+        return {};
+    const ListEntry &item = m_entries[m_rows[size_t(index.row())]];
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return QString::fromStdString(index.column() == 0 ? item.name : item.size);
+    case Qt::ToolTipRole: { // the whole name, however narrow the column, as plain text
+        const QString text =
+            QString::fromStdString(item.size.empty() ? item.name : item.name + '\n' + item.size);
+        return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
+    }
+    case Qt::DecorationRole:
+        if (index.column() == 0 && (m_largeIcons ? item.icon : item.smallIcon))
+            return m_largeIcons ? m_large : m_small;
+        return {};
+    case Qt::TextAlignmentRole:
+        return index.column() == 1 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();
+    default:
+        return {};
+    }
+}
+
+QVariant ListItems::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return section == 0 ? QStringLiteral("Map Name") : QStringLiteral("Size");
+    if (orientation == Qt::Horizontal && role == Qt::TextAlignmentRole && section == 1)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+} // namespace platform
