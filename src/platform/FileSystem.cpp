@@ -224,13 +224,4 @@ bool appendToFile(const QString &file, const QByteArray &bytes)
 #endif
 }
 
-bool keepCopy(const QString &file, const QString &name)
-{
-#ifndef LEVRUN_PORTABLE
-    if (::link(QFile::encodeName(file).constData(), QFile::encodeName(name).constData()) == 0)
-        return true;
-#endif
-    return QFile::copy(file, name);
-}
-
 } // namespace platform

@@ -57,8 +57,4 @@ void changeDirectory(const QString &path);
 // whole. Never waits: a pipe or a device in place of the file is not written.
 bool appendToFile(const QString &file, const QByteArray &bytes);
 
-// A second name for file, as a hard link where there is one (no space taken on
-// a full disk), otherwise as a copy. False when neither could be made.
-bool keepCopy(const QString &file, const QString &name);
-
 } // namespace platform

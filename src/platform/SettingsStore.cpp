@@ -89,7 +89,7 @@ bool readsBack(const QSettings &settings)
     const QString name = settings.fileName() + QStringLiteral(".check-") +
                          QUuid::createUuid().toString(QUuid::Id128);
     QFile::remove(name);
-    if (!keepCopy(settings.fileName(), name))
+    if (!QFile::copy(settings.fileName(), name))
         return false;
     bool same;
     {
@@ -135,14 +135,23 @@ void writeSetting(const QString &appName, const QString &section, const QString 
     }
     // QSettings writes through QSaveFile, a temporary file renamed over the old
     // one; but a write cut short by a full disk or a file size limit is still
-    // renamed over it and reported as done. So the old file is kept under a
-    // second name while the new one is read back whole, and put back if not.
+    // renamed over it and reported as done. So the old file is moved aside, which
+    // takes no space, while the store is written anew from what it held and read
+    // back whole; if it does not read back, the old file is put back.
     const QString file = storeFile(appName), kept = file + QStringLiteral(".old");
+    QVariantMap held;
+    {
+        Store existing(appName);
+        for (const QString &name : existing.allKeys())
+            held[name] = existing.value(name);
+    }
     QFile::remove(kept);
     const bool hadFile = QFileInfo::exists(file);
-    if (hadFile && !keepCopy(file, kept))
+    if (hadFile && !QFile::rename(file, kept))
         fail(PathFileAccessError);
     Store settings(appName);
+    for (auto entry = held.cbegin(); entry != held.cend(); ++entry)
+        settings.setValue(entry.key(), entry.value());
     settings.beginGroup(section);
     // A text holding bytes that are not characters is kept as those bytes: as
     // text, the store would write U+FFFD in their place.
@@ -153,10 +162,9 @@ void writeSetting(const QString &appName, const QString &section, const QString 
         QFile::remove(kept);
         return;
     }
+    QFile::remove(file);
     if (hadFile)
-        std::rename(QFile::encodeName(kept).constData(), QFile::encodeName(file).constData());
-    else
-        QFile::remove(file);
+        QFile::rename(kept, file);
     fail(settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
 }
 
