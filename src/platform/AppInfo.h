@@ -9,21 +9,9 @@ namespace platform {
 
 // The name and version the build gives the program, for main() to hand to
 // QCoreApplication, where the program reads them.
-inline QString appTitle()
-{
-    return QStringLiteral(LEVRUN_NAME);
-}
-inline int versionMajor()
-{
-    return LEVRUN_VERSION_MAJOR;
-}
-inline int versionMinor()
-{
-    return LEVRUN_VERSION_MINOR;
-}
-inline int versionRevision()
-{
-    return LEVRUN_VERSION_PATCH;
-}
+inline const auto appTitle = [] { return QStringLiteral(LEVRUN_NAME); };
+inline const auto versionMajor = [] { return LEVRUN_VERSION_MAJOR; };
+inline const auto versionMinor = [] { return LEVRUN_VERSION_MINOR; };
+inline const auto versionRevision = [] { return LEVRUN_VERSION_PATCH; };
 
 } // namespace platform

@@ -10,36 +10,6 @@
 
 namespace platform {
 
-QString ListItem::Text() const
-{
-    return fromNativeName(read().name);
-}
-
-void ListItem::setText(const QString &text)
-{
-    change().name = toNativeName(text).toStdString();
-}
-
-QString ListItem::SubItems(int index) const
-{
-    return QString::fromStdString(read(index).size);
-}
-
-void ListItem::setSubItems(int index, const QString &text)
-{
-    change(index).size = text.toStdString();
-}
-
-void ListItem::setIcon(int image)
-{
-    setImage(&ListEntry::icon, image);
-}
-
-void ListItem::setSmallIcon(int image)
-{
-    setImage(&ListEntry::smallIcon, image);
-}
-
 // The entry the reference stands for, whose one sub-item is the size.
 const ListEntry &ListItem::read(int subItem) const
 {

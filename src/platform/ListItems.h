@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/Text.h"
+
 #include <QAbstractTableModel>
 #include <QPixmap>
 
@@ -38,13 +40,14 @@ public:
     bool isNull() const { return m_owner == nullptr; }
 
     // The name as fromNativeName reads it, so that the bytes come back; shown as UTF-8.
-    QString Text() const;
-    void setText(const QString &text);
-    QString SubItems(int index) const; // the size text is sub-item 1, the only one
-    void setSubItems(int index, const QString &text);
+    QString Text() const { return fromNativeName(read().name); }
+    void setText(const QString &text) { change().name = toNativeName(text).toStdString(); }
+    // The size text is sub-item 1, the only one.
+    QString SubItems(int index) const { return QString::fromStdString(read(index).size); }
+    void setSubItems(int index, const QString &text) { change(index).size = text.toStdString(); }
     // Image number 1 is the first image of the list, 0 none.
-    void setIcon(int image);
-    void setSmallIcon(int image);
+    void setIcon(int image) { setImage(&ListEntry::icon, image); }
+    void setSmallIcon(int image) { setImage(&ListEntry::smallIcon, image); }
 
 private:
     const ListEntry &read(int subItem = 1) const;

@@ -89,10 +89,8 @@ private slots:
         {
             const int savedErrors = ::dup(2);
             ::dup2(errors.handle(), 2);
-            const auto restoreErrors = qScopeGuard([&] {
-                ::dup2(savedErrors, 2);
-                ::close(savedErrors);
-            });
+            const auto restoreErrors =
+                qScopeGuard([&] { ::dup2(savedErrors, 2), ::close(savedErrors); });
             frmMain window;
             window.showCentred();
             const auto refreshAndPlay = [&](const QString &text) {
