@@ -4,10 +4,19 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 # SANITIZE=1: the same targets in build-asan, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer (LeakSanitizer too). `make test` runs the suite in
-# both builds; SANITIZE=0 keeps it to the plain one.
+# all three builds; SANITIZE=0 keeps it to the plain one.
 ifeq ($(SANITIZE),1)
 BUILD := build-asan
 override CMAKE_FLAGS += -DLEVRUN_SANITIZE=ON
+endif
+# PORTABLE=1: the same in build-portable, built with the paths in plain Qt and C++ that
+# other systems take in place of the Linux-only ones; `make test` runs its in-process and
+# bad-input tests too (the end-to-end and package tests stay with the build that ships).
+CTEST_FLAGS ?=
+ifeq ($(PORTABLE),1)
+BUILD := build-portable
+override CMAKE_FLAGS += -DLEVRUN_PORTABLE=ON
+override CTEST_FLAGS += -LE 'e2e|package'
 endif
 
 .PHONY: all deps configure build run test clean
@@ -27,8 +36,9 @@ run: build
 	$(BUILD)/levrun
 
 test: build
-	cd $(BUILD) && ctest --output-on-failure
-ifeq ($(SANITIZE),)
+	cd $(BUILD) && ctest --output-on-failure $(CTEST_FLAGS)
+ifeq ($(SANITIZE)$(PORTABLE),)
+	$(MAKE) --no-print-directory test PORTABLE=1
 	$(MAKE) --no-print-directory test SANITIZE=1
 endif
 

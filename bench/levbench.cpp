@@ -9,6 +9,7 @@
 //   levbench memory FOLDER [respond] (a child of table) peak memory, responsiveness
 
 #include "Main.h"
+#include "platform/FileSystem.h"
 #include "platform/ListView.h"
 
 #include <QAbstractItemView>
@@ -146,6 +147,22 @@ Floor scanFloor(const std::string &path)
     return result;
 }
 
+// The scan alone, as LoadMaps drives it (names and lengths, no list), on one of its paths.
+Stamp scanOnly(const std::string &path, platform::FolderScan::Path how, long expected)
+{
+    const QString folder = QFile::decodeName(path.c_str());
+    const Stamp start = Stamp::now();
+    platform::FolderScan scan(how);
+    long maps = 0;
+    for (QString name = scan.findFirst(folder + "/*.MAP", 0); !name.isEmpty();
+         name = scan.findNext())
+        maps += scan.fileLength(folder + '/' + name) >= 0;
+    const Stamp time = Stamp::now() - start;
+    if (maps != expected)
+        die("the scan does not find the floor's maps in " + path);
+    return time;
+}
+
 // Notes when a widget's paint event has been handled, to its end.
 class BenchApp : public QApplication
 {
@@ -221,7 +238,7 @@ struct Window
     // LoadMaps from the call to the end of the list's first paint, on an empty list.
     Stamp loadMaps(BenchApp &app, const std::string &path, int mode, long expected)
     {
-        list->ListItemsRef().Clear();
+        list->items().Clear();
         choose(mode);
         folder->setText(QFile::decodeName(path.c_str()));
         settle();
@@ -229,7 +246,7 @@ struct Window
         form.LoadMaps();
         const Stamp end =
             app.nextPaint(viewport(), [this] { return list->currentView()->model()->rowCount(); });
-        if (list->ListItemsRef().Count() != expected)
+        if (list->items().count() != expected)
             die("the list does not hold the floor's maps in " + path);
         return end - start;
     }
@@ -431,6 +448,7 @@ int table(int argc, char **argv)
     // 1 and 2: the floor and LoadMaps in each mode, interleaved.
     std::vector<Stamp> floors[4];
     std::vector<Stamp> loads[4][4];
+    std::vector<Stamp> scans[4][2]; // the fast and the portable path, as multiples of the floor
     {
         BenchApp app(argc, argv);
         Window window;
@@ -439,13 +457,15 @@ int table(int argc, char **argv)
                 const std::string path = folderOf(data, Sizes[s]);
                 const Floor floor = scanFloor(path);
                 floors[s].push_back(floor.time);
+                for (const auto how : {platform::FolderScan::Fast, platform::FolderScan::Portable})
+                    scans[s][how].push_back(scanOnly(path, how, floor.maps) / floor.time);
                 for (int mode = 0; mode < 4; ++mode)
                     loads[s][mode].push_back(window.loadMaps(app, path, mode, floor.maps) /
                                              floor.time);
                 std::fprintf(stderr, ".");
             }
         }
-        window.list->ListItemsRef().Clear();
+        window.list->items().Clear();
         settle();
     }
     std::fprintf(stderr, "\n");
@@ -472,6 +492,13 @@ int table(int argc, char **argv)
         std::printf("  %s\n", s == 2 ? "1.30" : s == 3 ? "1.50" : "");
     }
     std::printf("%10s %14s\n\n", "", "ms");
+    std::printf("The scan alone (names and lengths, no list), fast path (getdents64, fstatat) and\n"
+                "portable path (std::filesystem), as multiples of the floor:\n");
+    for (int s = 0; s < 4; ++s)
+        std::printf("%10s  fast %4.2f (%4.2f)  portable %4.2f (%4.2f)\n", grouped(Sizes[s]).c_str(),
+                    median(scans[s][0]).wall, median(scans[s][0]).cpu, median(scans[s][1]).wall,
+                    median(scans[s][1]).cpu);
+    std::printf("\n");
     std::printf("LoadMaps, worst mode: %.2fx (%.2fx) at 100,000, %.2fx (%.2fx) at 1,000,000; goal "
                 "1.30x, 1.50x: %s\n",
                 worst[2].wall, worst[2].cpu, worst[3].wall, worst[3].cpu,

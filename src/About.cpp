@@ -6,14 +6,13 @@
 #include "WAVRes.h"
 #include "config.h"
 #include "errlog/ErrLog.h"
-#include "platform/AppInfo.h"
-#include "platform/Centring.h"
-#include "platform/OpenAddress.h"
-#include "platform/Picture.h"
-#include "platform/Tiling.h"
+#include "platform/Process.h"
+#include "platform/Window.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QVersionNumber>
 
 using errlog::Guard;
 
@@ -25,8 +24,8 @@ frmAbout::frmAbout(frmMain *main)
     m_ui->setupUi(this);
     applyDesign();
     connect(m_ui->cmdOk, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
-    connect(m_ui->lblSite, &platform::LinkLabel::Click, this, &frmAbout::lblSite_Click);
-    connect(m_ui->lblEmail, &platform::LinkLabel::Click, this, &frmAbout::lblEmail_Click);
+    connect(m_ui->lblSite, &platform::LinkLabel::clicked, this, &frmAbout::lblSite_Click);
+    connect(m_ui->lblEmail, &platform::LinkLabel::clicked, this, &frmAbout::lblEmail_Click);
     Form_Load();
 }
 
@@ -91,12 +90,15 @@ void frmAbout::keyPressEvent(QKeyEvent *event)
 void frmAbout::Form_Load()
 {
     Guard guard(", About, Form_Load, ");
-    guard.attempt([&] { setWindowTitle(QStringLiteral("About ") + platform::appTitle()); });
+    guard.attempt(
+        [&] { setWindowTitle(QStringLiteral("About ") + QCoreApplication::applicationName()); });
     guard.attempt([&] { m_ui->lblTop->setText(QString()); });
     guard.attempt([&] {
-        m_ui->lblTop->setText(m_ui->lblTop->text() + platform::appTitle() + QStringLiteral(" v") +
-                              QString::number(platform::versionMajor()) + QStringLiteral(".") +
-                              QString::number(platform::versionMinor()) + QStringLiteral("\r\n"));
+        const auto version = QVersionNumber::fromString(QCoreApplication::applicationVersion());
+        m_ui->lblTop->setText(m_ui->lblTop->text() + QCoreApplication::applicationName() +
+                              QStringLiteral(" v") + QString::number(version.majorVersion()) +
+                              QStringLiteral(".") + QString::number(version.minorVersion()) +
+                              QStringLiteral("\r\n"));
     });
     guard.attempt([&] {
         m_ui->lblTop->setText(m_ui->lblTop->text() +

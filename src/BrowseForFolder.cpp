@@ -3,10 +3,35 @@
 
 #include "errlog/ErrLog.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <QFileDialog>
 
 namespace {
+
+// A path as Qt's chooser gives it, with U+FFFD for bytes that are not text, as the
+// path it stands for: each part that reads so is the one entry of its folder that does.
+// Unchanged where no or several entries do.
+QString nativePath(const QString &shown)
+{
+    if (!shown.contains(QChar::ReplacementCharacter))
+        return shown;
+    QStringList parts = shown.split(u'/');
+    QString path = parts.takeFirst(); // empty for a path from the root
+    for (const QString &part : std::as_const(parts)) {
+        QString match = part;
+        int matches = 0;
+        std::error_code error;
+        if (part.contains(QChar::ReplacementCharacter))
+            for (const auto &entry : std::filesystem::directory_iterator(
+                     platform::fsPath(path.isEmpty() ? QStringLiteral("/") : path), error))
+                if (QString::fromStdString(entry.path().filename().string()) == part &&
+                    ++matches == 1)
+                    match = platform::fromNativeName(entry.path().filename().string());
+        path += u'/' + (matches > 1 ? part : match);
+    }
+    return path;
+}
 
 // Qt's chooser shows a name that is not text with U+FFFD, and then finds no
 // such folder: the one on disk that it stands for is the one chosen.
@@ -18,7 +43,7 @@ public:
 
     void accept() override
     {
-        chosen = platform::nativePath(selectedFiles().value(0));
+        chosen = nativePath(selectedFiles().value(0));
         if (chosen == selectedFiles().value(0))
             return QFileDialog::accept();
         QDialog::accept();

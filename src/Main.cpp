@@ -6,16 +6,11 @@
 #include "BrowseForFolder.h"
 #include "WAVRes.h"
 #include "errlog/ErrLog.h"
-#include "platform/AppInfo.h"
-#include "platform/Centring.h"
 #include "platform/FileSystem.h"
-#include "platform/NumberFormat.h"
-#include "platform/NumberText.h"
-#include "platform/Picture.h"
-#include "platform/ProgramStarter.h"
+#include "platform/Process.h"
 #include "platform/SettingsStore.h"
-#include "platform/SignalCloser.h"
-#include "platform/Tiling.h"
+#include "platform/Text.h"
+#include "platform/Window.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -91,7 +86,7 @@ void frmMain::applyDesign()
     const QColor magenta(255, 0, 255);
     const QPixmap icon = maskedPicture(QStringLiteral(":/pictures/levrun.png"), magenta);
     setWindowIcon(icon);
-    m_ui->lvwMaps->ListItemsRef().setImages(
+    m_ui->lvwMaps->items().setImages(
         icon, maskedPicture(QStringLiteral(":/pictures/smallicon.png"), QColor(192, 192, 192)));
     m_ui->cmdSelectFolder->setIcon(maskedPicture(QStringLiteral(":/pictures/folder.png"), magenta));
 
@@ -129,7 +124,7 @@ void frmMain::connectHandlers()
     connect(m_ui->lvwMaps, &platform::ListView::DblClick, this, &frmMain::lvwMaps_DblClick);
     connect(m_ui->lvwMaps, &platform::ListView::KeyPress, this, &frmMain::lvwMaps_KeyPress);
     connect(m_ui->lvwMaps, &platform::ListView::MouseDown, this, &frmMain::lvwMaps_MouseDown);
-    connect(m_ui->lvwMaps, &platform::ListView::MenuKey, this, &frmMain::lvwMaps_MenuKey);
+    connect(m_ui->lvwMaps, &platform::ListView::menuKeyPressed, this, &frmMain::lvwMaps_MenuKey);
     connect(m_ui->mnuViewIcons, &QAction::triggered, this, &frmMain::mnuViewIcons_Click);
     connect(m_ui->mnuViewSmallIcons, &QAction::triggered, this, &frmMain::mnuViewSmallIcons_Click);
     connect(m_ui->mnuViewList, &QAction::triggered, this, &frmMain::mnuViewList_Click);
@@ -220,24 +215,25 @@ void frmMain::Form_Paint()
 void frmMain::LoadMaps()
 {
     Guard guard(", Main, LoadMaps, ");
+    platform::FolderScan scan; // closes the folder when the scan ends
+    const platform::GroupedFormat sizeText;
     QString name;
-    guard.attempt([&] { m_ui->lvwMaps->ListItemsRef().Clear(); });
-    guard.attempt([&] {
-        name = platform::findFirst(m_ui->txtDukePath->text() + QStringLiteral("/*.MAP"), 0);
-    });
+    guard.attempt([&] { m_ui->lvwMaps->items().Clear(); });
+    guard.attempt(
+        [&] { name = scan.findFirst(m_ui->txtDukePath->text() + QStringLiteral("/*.MAP"), 0); });
     while (!name.isEmpty()) {
         platform::ListItem item;
-        guard.attempt([&] { item = m_ui->lvwMaps->ListItemsRef().Add(); });
+        guard.attempt([&] { item = m_ui->lvwMaps->items().Add(); });
         guard.attempt([&] { item.setText(name); });
         guard.attempt([&] {
-            item.setSubItems(1, platform::formatGrouped(platform::fileLength(
-                                    QString(m_ui->txtDukePath->text() % u'/' % name))));
+            item.setSubItems(
+                1, sizeText(scan.fileLength(QString(m_ui->txtDukePath->text() % u'/' % name))));
         });
         guard.attempt([&] { item.setIcon(1); });
         guard.attempt([&] { item.setSmallIcon(1); });
         // A failed continuation ends the scan instead of adding this name again.
         name.clear();
-        guard.attempt([&] { name = platform::findNext(); });
+        guard.attempt([&] { name = scan.findNext(); });
     }
 }
 
@@ -319,11 +315,9 @@ void frmMain::popUpViewMenu(Guard &guard, const QPoint &at)
     for (QAction *mark : marks)
         guard.attempt([&] { mark->setCheckable(false); });
     guard.attempt([&] {
-        const int view = m_ui->lvwMaps->View();
-        if (view >= 0 && view <= 3) {
-            marks[view]->setCheckable(true);
-            marks[view]->setChecked(true);
-        }
+        QAction *mark = marks[int(m_ui->lvwMaps->viewMode())];
+        mark->setCheckable(true);
+        mark->setChecked(true);
     });
     guard.attempt([&] { m_ui->mnuView->exec(at); });
 }
@@ -331,25 +325,25 @@ void frmMain::popUpViewMenu(Guard &guard, const QPoint &at)
 void frmMain::mnuViewIcons_Click()
 {
     Guard guard(", Main, mnuViewIcons_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setView(0); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::Icons); });
 }
 
 void frmMain::mnuViewSmallIcons_Click()
 {
     Guard guard(", Main, mnuViewSmallIcons_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setView(1); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::SmallIcons); });
 }
 
 void frmMain::mnuViewList_Click()
 {
     Guard guard(", Main, mnuViewList_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setView(2); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::List); });
 }
 
 void frmMain::mnuViewReport_Click()
 {
     Guard guard(", Main, mnuViewReport_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setView(3); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::Report); });
 }
 
 void frmMain::mnuViewRefresh_Click()
@@ -378,46 +372,33 @@ void frmMain::LoadSettings()
 {
     Guard guard(", Main, LoadSettings, ");
     using namespace platform;
+    const auto read = [](const char *key, const QString &defaultValue) {
+        return readSetting(QCoreApplication::applicationName(), QStringLiteral("Config"),
+                           QString::fromLatin1(key), defaultValue);
+    };
     // A missing width or view leaves the control as it is: its value is the default.
+    ListView *const list = m_ui->lvwMaps;
+    guard.attempt(
+        [&] { list->setColumnWidth(1, toSingle(read("Column1", toText(list->columnWidth(1))))); });
+    guard.attempt(
+        [&] { list->setColumnWidth(2, toSingle(read("Column2", toText(list->columnWidth(2))))); });
     guard.attempt([&] {
-        m_ui->lvwMaps->setColumnWidth(
-            1, CSng(GetSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column1"),
-                               CStr(m_ui->lvwMaps->ColumnWidth(1)))));
+        list->setViewMode(ViewMode(toLong(read("View", toText(qint32(list->viewMode()))))));
     });
-    guard.attempt([&] {
-        m_ui->lvwMaps->setColumnWidth(
-            2, CSng(GetSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column2"),
-                               CStr(m_ui->lvwMaps->ColumnWidth(2)))));
-    });
-    guard.attempt([&] {
-        m_ui->lvwMaps->setView(
-            CLng(GetSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("View"),
-                            CStr(qint32(m_ui->lvwMaps->View())))));
-    });
-    guard.attempt([&] {
-        m_ui->txtDukePath->setText(GetSetting(appTitle(), QStringLiteral("Config"),
-                                              QStringLiteral("DukePath"), QString()));
-    });
+    guard.attempt([&] { m_ui->txtDukePath->setText(read("DukePath", QString())); });
 }
 
 void frmMain::SaveSettings()
 {
     Guard guard(", Main, SaveSettings, ");
     using namespace platform;
-    guard.attempt([&] {
-        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column1"),
-                    CStr(m_ui->lvwMaps->ColumnWidth(1)));
-    });
-    guard.attempt([&] {
-        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("Column2"),
-                    CStr(m_ui->lvwMaps->ColumnWidth(2)));
-    });
-    guard.attempt([&] {
-        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("View"),
-                    CStr(qint32(m_ui->lvwMaps->View())));
-    });
-    guard.attempt([&] {
-        SaveSetting(appTitle(), QStringLiteral("Config"), QStringLiteral("DukePath"),
-                    m_ui->txtDukePath->text());
-    });
+    const auto write = [](const char *key, const QString &value) {
+        writeSetting(QCoreApplication::applicationName(), QStringLiteral("Config"),
+                     QString::fromLatin1(key), value);
+    };
+    const ListView *const list = m_ui->lvwMaps;
+    guard.attempt([&] { write("Column1", toText(list->columnWidth(1))); });
+    guard.attempt([&] { write("Column2", toText(list->columnWidth(2))); });
+    guard.attempt([&] { write("View", toText(qint32(list->viewMode()))); });
+    guard.attempt([&] { write("DukePath", m_ui->txtDukePath->text()); });
 }

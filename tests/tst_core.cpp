@@ -8,11 +8,9 @@
 #include "TestSupport.h"
 #include "WAVRes.h"
 #include "errlog/ErrLog.h"
-#include "platform/Centring.h"
-#include "platform/NumberFormat.h"
-#include "platform/NumberText.h"
 #include "platform/SoundOutput.h"
-#include "platform/Tiling.h"
+#include "platform/Text.h"
+#include "platform/Window.h"
 
 #include <QtTest>
 
@@ -122,11 +120,11 @@ private slots:
             else if (what.startsWith("size"))
                 result = formatGrouped(from.toLongLong(), locale);
             else if (what.startsWith("store"))
-                result = CStr(from.toFloat(), locale);
+                result = toText(from.toFloat(), locale);
             else if (what.startsWith("single"))
-                result = QString::number(CSng(from, locale));
+                result = QString::number(toSingle(from, locale));
             else if (what.startsWith("long"))
-                result = QString::number(CLng(from, locale));
+                result = QString::number(toLong(from, locale));
             else if (what == "failure")
                 fail(from.toInt());
             else if (what == "clips" || what == "sound") {
@@ -143,10 +141,10 @@ private slots:
                 result = (soundRequests + logged()).join('|');
             } else if (const QLocale reader(from); what.startsWith("across"))
                 result = QString("%1 %2 %3 %4")
-                             .arg(CSng(CStr(1440.f, locale), reader))
-                             .arg(CLng(CStr(qint32(3), locale), reader))
-                             .arg(CSng(CStr(12.5f, reader), reader))
-                             .arg(CSng(reader.toString(1440), reader));
+                             .arg(toSingle(toText(1440.f, locale), reader))
+                             .arg(toLong(toText(qint32(3), locale), reader))
+                             .arg(toSingle(toText(12.5f, reader), reader))
+                             .arg(toSingle(reader.toString(1440), reader));
             else if (what == "wave") {
                 QFile file(from);
                 const QByteArray image = file.open(QIODevice::ReadOnly) ? file.readAll() : "";

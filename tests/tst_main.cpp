@@ -7,8 +7,8 @@
 #include "Main.h"
 #include "TestSupport.h"
 #include "config.h"
-#include "platform/FileSystem.h"
 #include "platform/ListView.h"
+#include "platform/TestSeams.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -47,7 +47,7 @@ const QString Long = "<b>A really long name for a map, with more words.MAP"; // 
 void fill(platform::ListView &list, const QStringList &names)
 {
     for (qsizetype i = 0; i < names.size(); ++i) {
-        platform::ListItem item = list.ListItemsRef().Add();
+        platform::ListItem item = list.items().Add();
         item.setText(names[i]);
         item.setSubItems(1, QString::number(i));
     }
@@ -165,7 +165,7 @@ private slots:
             N=$(printf 'duke\377'); mkdir -p "$N"; truncate -s 1 "$N/N.MAP"
             truncate -s 1 duke3d/E1L1.MAP "$A/L.MAP" cwd/HERE.MAP)"));
         QSettings(StoreFile, QSettings::IniFormat).setValue("Config/DukePath", scratch("duke3d"));
-        platform::lengthQueryHook = [](const QString &path) {
+        platform::seams::lengthQuery = [](const QString &path) {
             soundRequests << QFileInfo(path).fileName();
         };
         frmMain form;
@@ -173,7 +173,7 @@ private slots:
         // hidden: with no focus to carry over, a failure there leaves nothing in
         // Qt half done. A page taken out (-1) is not yet a view change.
         const bool shown = answer != "page";
-        mapList(form)->setView(how == "mnuViewReport" ? 0 : 3);
+        mapList(form)->setViewMode(platform::ViewMode(how == "mnuViewReport" ? 0 : 3));
         shown ? form.showCentred()
               : void(connect(
                     form.findChild<QStackedWidget *>(), &QStackedWidget::currentChanged, this,
@@ -260,7 +260,7 @@ private slots:
             QVERIFY(box.isVisible()); // open for another click
             // A screen reader can name every control a user can reach.
             for (int mode = 0; how == "names" && mode < 4; ++mode) {
-                mapList(form)->setView(mode);
+                mapList(form)->setViewMode(platform::ViewMode(mode));
                 for (QWidget *control :
                      form.findChildren<QWidget *>() + box.findChildren<QWidget *>())
                     if (auto *face = QAccessible::queryAccessibleInterface(control);
@@ -347,9 +347,9 @@ private slots:
             window.emplace();
         }
         const platform::ListView *list = mapList(*window);
-        const QStringList values{QString::number(list->ColumnWidth(1)),
-                                 QString::number(list->ColumnWidth(2)),
-                                 QString::number(list->View()), folderBox(*window)->text()};
+        const QStringList values{
+            QString::number(list->columnWidth(1)), QString::number(list->columnWidth(2)),
+            QString::number(int(list->viewMode())), folderBox(*window)->text()};
         QCOMPARE((values + logged()).join('|'), outcome);
         // The store's one file, or none: a read makes nothing, a write leaves nothing beside it.
         QCOMPARE(QDir(QFileInfo(StoreFile).path()).entryList(QDir::Files),
@@ -374,7 +374,7 @@ private slots:
         QFETCH(int, shown);
         platform::ListView list;
         fill(list, {"Z.MAP", Long, "b.map"});
-        list.setView(view);
+        list.setViewMode(platform::ViewMode(view));
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QAbstractItemView *items = list.currentView();
@@ -405,9 +405,9 @@ private slots:
         font.setPixelSize(13);
         font.setBold(true);
         items->setFont(font);
-        list.ListItemsRef().Clear();
+        list.items().Clear();
         fill(list, {"EEEEEEEEEE.MAP", "AAAAAAAAAI.MAP"});
-        list.ListItemsRef().Count(); // sorted now
+        list.items().count(); // sorted now
         QStyleOptionViewItem option;
         option.initFrom(items);
         option.decorationSize = items->iconSize();
@@ -449,7 +449,7 @@ private slots:
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         for (qsizetype step = 0; step < views.size(); ++step) {
-            list.setView(views[step]);
+            list.setViewMode(platform::ViewMode(views[step]));
             QAbstractItemView *view = list.currentView();
             if (step == 0 || endAtOnce)
                 QTest::keyClick(view, Qt::Key_End);
@@ -478,7 +478,7 @@ private slots:
         platform::ListView list;
         fill(list, QStringList(expected.rbegin(), expected.rend()));
         for (qsizetype row = 0; row < expected.size(); ++row)
-            QCOMPARE(list.ListItemsRef().Item(row).Text(), expected[row]);
+            QCOMPARE(list.items().item(row).Text(), expected[row]);
     }
 
     // The mode chosen from a View menu opened by the Menu key; then keys that

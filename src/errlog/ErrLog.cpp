@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "errlog/ErrLog.h"
 
-#include "platform/AppInfo.h"
+#include "platform/FileSystem.h"
 
-#include <QFile>
+#include <QCoreApplication>
 
 #include <cstdio>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace errlog {
 
@@ -28,15 +25,8 @@ void LogError(const char *label, int number) noexcept
                                         QLocale::system(), label, platform::errorMessage(number))
                                     .toUtf8() +
                                 "\r\n";
-        // Never waits: a pipe in place of the log that nobody reads fails the
-        // open instead of holding the program.
-        const QByteArray name = QFile::encodeName(platform::appTitle() + QStringLiteral(".VNL"));
-        const int log =
-            ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-        const bool written =
-            log >= 0 && ::write(log, line.constData(), size_t(line.size())) == ssize_t(line.size());
-        if (log >= 0)
-            ::close(log);
+        const bool written = platform::appendToFile(
+            QCoreApplication::applicationName() + QStringLiteral(".VNL"), line);
         if (!written)
             std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     } catch (...) {

@@ -2,51 +2,36 @@
 #include "platform/ErrorCatalogue.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace platform {
 
 QString errorMessage(int number)
 {
-    switch (number) {
-    case InvalidProcedureCall:
-        return QStringLiteral("Invalid procedure call or argument");
-    case Overflow:
-        return QStringLiteral("Overflow");
-    case OutOfMemory:
-        return QStringLiteral("Out of memory");
-    case SubscriptOutOfRange:
-        return QStringLiteral("Subscript out of range");
-    case TypeMismatch:
-        return QStringLiteral("Type mismatch");
-    case BadFileName:
-        return QStringLiteral("Bad file name or number");
-    case FileNotFound:
-        return QStringLiteral("File not found");
-    case FileAlreadyOpen:
-        return QStringLiteral("File already open");
-    case DeviceIOError:
-        return QStringLiteral("Device I/O error");
-    case DiskFull:
-        return QStringLiteral("Disk full");
-    case PermissionDenied:
-        return QStringLiteral("Permission denied");
-    case PathFileAccessError:
-        return QStringLiteral("Path/File access error");
-    case PathNotFound:
-        return QStringLiteral("Path not found");
-    case ObjectNotSet:
-        return QStringLiteral("Object variable or With block variable not set");
-    case InvalidFileFormat:
-        return QStringLiteral("Invalid file format");
-    case ResourceNotFound:
-        return QStringLiteral("Resource with this identifier not found");
-    case InvalidPropertyValue:
-        return QStringLiteral("Invalid property value");
-    case InvalidPicture:
-        return QStringLiteral("Invalid picture");
-    default:
-        return QStringLiteral("Application-defined or object-defined error");
-    }
+    static constexpr std::pair<int, const char *> Messages[] = {
+        {InvalidProcedureCall, "Invalid procedure call or argument"},
+        {Overflow, "Overflow"},
+        {OutOfMemory, "Out of memory"},
+        {SubscriptOutOfRange, "Subscript out of range"},
+        {TypeMismatch, "Type mismatch"},
+        {BadFileName, "Bad file name or number"},
+        {FileNotFound, "File not found"},
+        {FileAlreadyOpen, "File already open"},
+        {DeviceIOError, "Device I/O error"},
+        {DiskFull, "Disk full"},
+        {PermissionDenied, "Permission denied"},
+        {PathFileAccessError, "Path/File access error"},
+        {PathNotFound, "Path not found"},
+        {ObjectNotSet, "Object variable or With block variable not set"},
+        {InvalidFileFormat, "Invalid file format"},
+        {ResourceNotFound, "Resource with this identifier not found"},
+        {InvalidPropertyValue, "Invalid property value"},
+        {InvalidPicture, "Invalid picture"},
+    };
+    for (const auto &[known, text] : Messages)
+        if (known == number)
+            return QString::fromLatin1(text);
+    return QStringLiteral("Application-defined or object-defined error");
 }
 
 void fail(int number)
@@ -65,7 +50,9 @@ void failErrno(int error)
     case EROFS:
         fail(PermissionDenied);
     case ENOSPC:
+#ifdef EDQUOT // not on every system
     case EDQUOT:
+#endif
         fail(DiskFull);
     case ENAMETOOLONG:
         fail(BadFileName);

@@ -2,191 +2,226 @@
 #include "platform/FileSystem.h"
 
 #include "platform/ErrorCatalogue.h"
+#include "platform/TestSeams.h"
+#include "platform/Text.h"
 
-#include <QStringList>
+#include <QFile>
+#include <QFileInfo>
 
+#ifdef LEVRUN_PORTABLE
+constexpr bool FastBuilt = false;
+#else
+constexpr bool FastBuilt = true;
 #include <cerrno>
 #include <cstring>
-
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace platform {
 
 namespace {
 
-// The running enumeration: the open folder, the pattern's parts and the unread
-// part of the latest batch of entries from the kernel.
-int folder = -1;
-QByteArray prefix; // the pattern up to its last "/", as the length queries begin
-QByteArray ending; // "*.MAP" without its "*"
-alignas(dirent64) char batch[64 * 1024];
-ssize_t batchLength = 0;
-ssize_t position = 0;
+namespace fs = std::filesystem;
+constexpr qsizetype BatchSize = 64 * 1024;
+constexpr bool NamesAreBytes = std::is_same_v<fs::path::value_type, char>;
 
-void closeFolder()
+QString nameOf(const fs::path &name)
 {
-    if (folder >= 0)
-        ::close(folder);
-    folder = -1;
-    position = batchLength = 0;
+    if constexpr (NamesAreBytes)
+        return fromNativeName(name.string());
+    else
+        return QString::fromStdWString(name.wstring());
 }
 
-// A byte that is not part of a character: a low surrogate of U+DC80 to U+DCFF with
-// no high one before it.
-bool isRawByte(QStringView name, qsizetype i)
+[[noreturn]] void failCode(const std::error_code &error)
 {
-    const char16_t c = name[i].unicode();
-    return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !name[i - 1].isHighSurrogate());
+    failErrno(error.default_error_condition().value());
 }
 
 } // namespace
 
-QString fromNativeName(QByteArrayView name)
+std::filesystem::path fsPath(const QString &path)
 {
-    if (name.isValidUtf8())
-        return QString::fromUtf8(name);
-    QString text;
-    for (qsizetype i = 0; i < name.size();) {
-        const uchar lead = uchar(name[i]);
-        const qsizetype length = lead < 0x80   ? 1
-                                 : lead < 0xC2 ? 0
-                                 : lead < 0xE0 ? 2
-                                 : lead < 0xF0 ? 3
-                                               : 4;
-        if (length > 0 && i + length <= name.size() && name.sliced(i, length).isValidUtf8()) {
-            text += QString::fromUtf8(name.sliced(i, length));
-            i += length;
-        } else {
-            text += QChar(0xDC00 + lead);
-            ++i;
-        }
-    }
-    return text;
+    if constexpr (NamesAreBytes)
+        return toNativeName(path).toStdString();
+    else
+        return path.toStdWString();
 }
 
-bool holdsRawBytes(QStringView name)
+FolderScan::FolderScan(Path path)
+    : m_path(FastBuilt ? path : Portable)
 {
-    for (qsizetype i = 0; i < name.size(); ++i)
-        if (isRawByte(name, i))
-            return true;
-    return false;
 }
 
-QByteArray toNativeName(QStringView name)
+FolderScan::~FolderScan()
 {
-    if (!holdsRawBytes(name))
-        return name.toUtf8();
-    QByteArray bytes;
-    for (qsizetype i = 0, text = 0; i <= name.size(); ++i) {
-        if (i < name.size() && !isRawByte(name, i))
-            continue;
-        bytes += name.sliced(text, i - text).toUtf8();
-        if (i < name.size())
-            bytes += char(name[i].unicode() - 0xDC00);
-        text = i + 1;
-    }
-    return bytes;
+    close();
 }
 
-QString nativePath(const QString &shown)
+void FolderScan::close()
 {
-    if (!shown.contains(QChar::ReplacementCharacter))
-        return shown;
-    QStringList parts = shown.split(u'/');
-    QString path = parts.takeFirst(); // empty for a path from the root
-    for (const QString &part : std::as_const(parts)) {
-        QString match = part;
-        int matches = 0;
-        DIR *dir = part.contains(QChar::ReplacementCharacter)
-                       ? ::opendir(path.isEmpty() ? "/" : toNativeName(path).constData())
-                       : nullptr;
-        while (dirent *entry = dir ? ::readdir(dir) : nullptr)
-            if (QString::fromUtf8(entry->d_name) == part && ++matches == 1)
-                match = fromNativeName(entry->d_name);
-        if (dir)
-            ::closedir(dir);
-        path += u'/' + (matches > 1 ? part : match);
-    }
-    return path;
+#ifndef LEVRUN_PORTABLE
+    if (m_folder >= 0)
+        ::close(m_folder);
+#endif
+    m_folder = -1, m_entries = {}, m_open = false, m_batchLength = m_position = 0;
 }
 
-QString findNext()
-{
-    if (folder < 0)
-        fail(InvalidProcedureCall);
-    for (;;) {
-        if (position >= batchLength) {
-            batchLength = ::getdents64(folder, batch, sizeof batch);
-            position = 0;
-            if (batchLength <= 0) {
-                const int error = batchLength < 0 ? errno : 0;
-                closeFolder();
-                if (error)
-                    failErrno(error);
-                return {};
-            }
-        }
-        const auto *entry = reinterpret_cast<const dirent64 *>(batch + position);
-        position += entry->d_reclen;
-        const char *name = entry->d_name;
-        const size_t size = std::strlen(name);
-        // A link counts by what it points to; a broken one is no file.
-        struct stat status;
-        if (name[0] != '.' && size >= size_t(ending.size()) &&
-            strcasecmp(name + size - size_t(ending.size()), ending.constData()) == 0 &&
-            (entry->d_type == DT_REG ||
-             ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-              ::fstatat(folder, name, &status, 0) == 0 && S_ISREG(status.st_mode))))
-            return fromNativeName(QByteArrayView(name, qsizetype(size)));
-    }
-}
-
-QString findFirst(const QString &pattern, int attributes)
+QString FolderScan::findFirst(const QString &pattern, int attributes)
 {
     const qsizetype slash = pattern.lastIndexOf(u'/');
     const QString names = pattern.mid(slash + 1);
     if (attributes != 0 || !names.startsWith(u'*') || names.indexOf(u'*', 1) >= 0 ||
         names.contains(u'?'))
         fail(InvalidProcedureCall);
-    ++scansStarted;
-    closeFolder();
-    const QByteArray path = slash < 0    ? QByteArray(".")
-                            : slash == 0 ? QByteArray("/")
-                                         : toNativeName(pattern.left(slash));
-    folder = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0)
-        failErrno(errno);
-    prefix = toNativeName(pattern.left(slash + 1));
-    ending = toNativeName(names.mid(1));
+    close();
+    const QString folder = slash < 0    ? QStringLiteral(".")
+                           : slash == 0 ? QStringLiteral("/")
+                                        : pattern.left(slash);
+    m_prefix = toNativeName(pattern.left(slash + 1));
+    m_ending = toNativeName(names.mid(1));
+    if (m_path == Portable) {
+        std::error_code error;
+        m_entries = fs::directory_iterator(fsPath(folder), error);
+        if (error)
+            failCode(error);
+    } else {
+#ifndef LEVRUN_PORTABLE
+        m_folder = ::open(toNativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (m_folder < 0)
+            failErrno(errno);
+        m_batch = std::make_unique<char[]>(BatchSize);
+#endif
+    }
+    m_open = true;
     return findNext();
 }
 
-qint64 fileLength(const QString &path)
+QString FolderScan::findNext()
 {
-    if (lengthQueryHook)
-        lengthQueryHook(path);
-    const QByteArray native = toNativeName(path);
-    // A name in the folder being listed is looked up from the open folder,
-    // which spares the kernel walking the whole path again for every map.
-    const bool listed = folder >= 0 && native.size() > prefix.size() && native.startsWith(prefix) &&
-                        native.indexOf('/', prefix.size()) < 0;
-    struct stat status;
-    if ((listed ? ::fstatat(folder, native.constData() + prefix.size(), &status, 0)
-                : ::stat(native.constData(), &status)) != 0)
-        errno == ENOENT || errno == ENOTDIR ? fail(FileNotFound) : failErrno(errno);
-    return qint64(status.st_size);
+    if (!m_open)
+        fail(InvalidProcedureCall);
+    return m_path == Portable ? nextPortable() : nextFast();
+}
+
+bool FolderScan::matches(const char *name, size_t size) const
+{
+    const auto ending = size_t(m_ending.size());
+    return name[0] != '.' && size >= ending &&
+           qstrnicmp(name + size - ending, m_ending.constData(), ending) == 0;
+}
+
+QString FolderScan::nextPortable()
+{
+    std::error_code error;
+    for (; m_entries != fs::directory_iterator(); m_entries.increment(error)) {
+        if (error)
+            break;
+        const QString name = nameOf(m_entries->path().filename());
+        const QByteArray bytes = toNativeName(name);
+        std::error_code ignored; // a broken link is no file
+        if (matches(bytes.constData(), size_t(bytes.size())) &&
+            m_entries->is_regular_file(ignored)) {
+            m_entries.increment(error);
+            if (error) // this name is listed; the failure shows at the next call
+                m_entries = {};
+            return name;
+        }
+    }
+    close();
+    if (error)
+        failCode(error);
+    return {};
+}
+
+QString FolderScan::nextFast()
+{
+#ifndef LEVRUN_PORTABLE
+    for (;;) {
+        if (m_position >= m_batchLength) {
+            m_batchLength = ::getdents64(m_folder, m_batch.get(), BatchSize);
+            m_position = 0;
+            if (m_batchLength <= 0) {
+                const int error = m_batchLength < 0 ? errno : 0;
+                close();
+                if (error)
+                    failErrno(error);
+                return {};
+            }
+        }
+        const auto *entry = reinterpret_cast<const dirent64 *>(m_batch.get() + m_position);
+        m_position += entry->d_reclen;
+        const char *name = entry->d_name;
+        const size_t size = std::strlen(name);
+        // A link counts by what it points to; a broken one is no file.
+        struct stat status;
+        if (matches(name, size) &&
+            (entry->d_type == DT_REG ||
+             ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+              ::fstatat(m_folder, name, &status, 0) == 0 && S_ISREG(status.st_mode))))
+            return fromNativeName(QByteArrayView(name, qsizetype(size)));
+    }
+#endif
+    return {};
+}
+
+qint64 FolderScan::fileLength(const QString &path) const
+{
+    if (seams::lengthQuery)
+        seams::lengthQuery(path);
+#ifndef LEVRUN_PORTABLE
+    if (m_path == Fast) {
+        const QByteArray native = toNativeName(path);
+        const bool listed = m_folder >= 0 && native.size() > m_prefix.size() &&
+                            native.startsWith(m_prefix) && native.indexOf('/', m_prefix.size()) < 0;
+        struct stat status;
+        if ((listed ? ::fstatat(m_folder, native.constData() + m_prefix.size(), &status, 0)
+                    : ::stat(native.constData(), &status)) != 0)
+            errno == ENOENT || errno == ENOTDIR ? fail(FileNotFound) : failErrno(errno);
+        return qint64(status.st_size);
+    }
+#endif
+    std::error_code error;
+    const std::uintmax_t length = fs::file_size(fsPath(path), error);
+    if (error)
+        error == std::errc::no_such_file_or_directory || error == std::errc::not_a_directory
+            ? fail(FileNotFound)
+            : failCode(error);
+    return qint64(length);
 }
 
 void changeDrive(const QString &) {}
 
 void changeDirectory(const QString &path)
 {
-    if (::chdir(toNativeName(path).constData()) != 0)
-        failErrno(errno);
+    std::error_code error;
+    fs::current_path(fsPath(path), error);
+    if (error)
+        failCode(error);
+}
+
+bool appendToFile(const QString &file, const QByteArray &bytes)
+{
+#ifndef LEVRUN_PORTABLE
+    // A pipe that nobody reads fails the open instead of holding the program.
+    const int out = ::open(QFile::encodeName(file).constData(),
+                           O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    const bool written =
+        out >= 0 && ::write(out, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
+    if (out >= 0)
+        ::close(out);
+    return written;
+#else
+    // Only a plain file, or none yet: opening a pipe would wait for a reader.
+    if (const QFileInfo about(file); about.exists() && !about.isFile())
+        return false;
+    QFile out(file);
+    return out.open(QIODevice::WriteOnly | QIODevice::Append) && out.write(bytes) == bytes.size() &&
+           out.flush();
+#endif
 }
 
 } // namespace platform

@@ -1,43 +1,60 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <filesystem>
+#include <memory>
 
 namespace platform {
 
-// File names by their bytes. A name that is not UTF-8 still names its own file:
-// each byte that is not part of a character reads as one of U+DC80 to U+DCFF,
-// which no UTF-8 text holds, and goes back to that byte. Paths given to this
-// unit and to startProgram are taken the same way.
-QString fromNativeName(QByteArrayView name);
-QByteArray toNativeName(QStringView name);
-// Whether name holds such a byte: no text of its own shows it.
-bool holdsRawBytes(QStringView name);
+// Paths are taken by their bytes (Text.h), as std::filesystem takes them here.
+std::filesystem::path fsPath(const QString &path);
 
-// A path as Qt's own file dialogs give it, with U+FFFD for bytes that are not
-// text, as the native path it stands for: each part that reads so is the one
-// entry of its folder that does. Unchanged where no or several entries do.
-QString nativePath(const QString &shown);
+// The enumeration of one folder, which it keeps open from findFirst to the end or to its
+// own: the kernel's entries read in large batches (Linux), or std::filesystem (all systems).
+class FolderScan
+{
+public:
+    enum Path { Fast, Portable };
+    explicit FolderScan(Path path = Fast); // Portable where the build has no fast path
+    ~FolderScan();
+    Q_DISABLE_COPY(FolderScan)
 
-// Directory enumeration, one at a time. findFirst takes "folder/*ENDING"
-// (letter case ignored; another form fails with InvalidProcedureCall) and the
-// attribute mask 0: regular files and links to them, no hidden names (".x").
-// It returns the first bare name, findNext the next, empty text at the end,
-// each as fromNativeName gives it. PathNotFound, PermissionDenied; a failed
-// read ends the enumeration and fails; findNext without one fails.
-QString findFirst(const QString &pattern, int attributes);
-QString findNext();
+    // findFirst takes "folder/*ENDING" (case ignored; another form: InvalidProcedureCall) and
+    // the mask 0: regular files and links to them, no hidden names (".x"); it gives the first
+    // bare name, findNext the next, "" at the end, as fromNativeName reads them. PathNotFound,
+    // PermissionDenied; a failed read ends the enumeration and fails; so does findNext alone.
+    QString findFirst(const QString &pattern, int attributes);
+    QString findNext();
 
-// Enumerations started (findFirst counts them): what holds for a scan (its regional
-// settings) is read once a scan.
-inline quint64 scansStarted = 0;
+    // The length in bytes of the file at path, links followed: FileNotFound, PermissionDenied.
+    // A name in the open folder is looked up there: the kernel walks no path for it.
+    qint64 fileLength(const QString &path) const;
 
-// The length in bytes of the file at path, links followed: FileNotFound, PermissionDenied.
-qint64 fileLength(const QString &path);
-inline void (*lengthQueryHook)(const QString &path) = nullptr; // tests: sees each path first
+private:
+    bool matches(const char *name, size_t size) const;
+    void close();
+    QString nextFast();
+    QString nextPortable();
+
+    Path m_path;
+    QByteArray m_prefix; // the pattern up to its last "/", as the length queries begin
+    QByteArray m_ending; // "*.MAP" without its "*"
+    bool m_open = false;
+    std::filesystem::directory_iterator m_entries;
+    int m_folder = -1;
+    std::unique_ptr<char[]> m_batch; // the latest batch of entries, read up to m_position
+    qsizetype m_batchLength = 0, m_position = 0;
+};
 
 void changeDrive(const QString &path); // one file tree, no drive letters: nothing to change
 // Makes path the current directory: PathNotFound, or PermissionDenied.
 void changeDirectory(const QString &path);
+
+// Appends bytes to the file, made when missing; false when it cannot be written
+// whole. Never waits: a pipe or a device in place of the file is not written.
+bool appendToFile(const QString &file, const QByteArray &bytes);
 
 } // namespace platform

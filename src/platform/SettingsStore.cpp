@@ -3,17 +3,16 @@
 
 #include "platform/ErrorCatalogue.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QUuid>
 
 #include <cstdio>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace platform {
 
@@ -58,9 +57,7 @@ public:
 bool setAsideUnreadable(const QString &appName)
 {
     const QString file = storeFile(appName);
-    struct stat status;
-    if (::stat(QFile::encodeName(file).constData(), &status) != 0 || S_ISREG(status.st_mode) ||
-        S_ISDIR(status.st_mode))
+    if (const QFileInfo about(file); !about.exists() || about.isFile() || about.isDir())
         return false;
     setAside(file);
     return true;
@@ -84,22 +81,15 @@ void checkReadable(const QString &appName)
     }
 }
 
-// A second name for file: a hard link costs no space on a full disk.
-bool keepCopy(const QString &file, const QString &name)
-{
-    return ::link(QFile::encodeName(file).constData(), QFile::encodeName(name).constData()) == 0 ||
-           QFile::copy(file, name);
-}
-
 // Whether the file just written gives back every key and value of settings.
 // It is read under a name new to this process: QSettings caches what it read
 // and wrote by file name, and would answer from that cache, not from the disk.
 bool readsBack(const QSettings &settings)
 {
-    static int checks = 0;
-    const QString name = settings.fileName() + QStringLiteral(".check%1").arg(++checks);
+    const QString name = settings.fileName() + QStringLiteral(".check-") +
+                         QUuid::createUuid().toString(QUuid::Id128);
     QFile::remove(name);
-    if (!keepCopy(settings.fileName(), name))
+    if (!QFile::copy(settings.fileName(), name))
         return false;
     bool same;
     {
@@ -114,8 +104,8 @@ bool readsBack(const QSettings &settings)
 
 } // namespace
 
-QString GetSetting(const QString &appName, const QString &section, const QString &key,
-                   const QString &defaultValue)
+QString readSetting(const QString &appName, const QString &section, const QString &key,
+                    const QString &defaultValue)
 {
     checkReadable(appName);
     Store settings(appName);
@@ -132,8 +122,8 @@ QString GetSetting(const QString &appName, const QString &section, const QString
     return value.toString();
 }
 
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value)
+void writeSetting(const QString &appName, const QString &section, const QString &key,
+                  const QString &value)
 {
     setAsideUnreadable(appName);
     {
@@ -145,14 +135,23 @@ void SaveSetting(const QString &appName, const QString &section, const QString &
     }
     // QSettings writes through QSaveFile, a temporary file renamed over the old
     // one; but a write cut short by a full disk or a file size limit is still
-    // renamed over it and reported as done. So the old file is kept under a
-    // second name while the new one is read back whole, and put back if not.
+    // renamed over it and reported as done. So the old file is moved aside, which
+    // takes no space, while the store is written anew from what it held and read
+    // back whole; if it does not read back, the old file is put back.
     const QString file = storeFile(appName), kept = file + QStringLiteral(".old");
+    QVariantMap held;
+    {
+        Store existing(appName);
+        for (const QString &name : existing.allKeys())
+            held[name] = existing.value(name);
+    }
     QFile::remove(kept);
     const bool hadFile = QFileInfo::exists(file);
-    if (hadFile && !keepCopy(file, kept))
+    if (hadFile && !QFile::rename(file, kept))
         fail(PathFileAccessError);
     Store settings(appName);
+    for (auto entry = held.cbegin(); entry != held.cend(); ++entry)
+        settings.setValue(entry.key(), entry.value());
     settings.beginGroup(section);
     // A text holding bytes that are not characters is kept as those bytes: as
     // text, the store would write U+FFFD in their place.
@@ -163,10 +162,9 @@ void SaveSetting(const QString &appName, const QString &section, const QString &
         QFile::remove(kept);
         return;
     }
+    QFile::remove(file);
     if (hadFile)
-        std::rename(QFile::encodeName(kept).constData(), QFile::encodeName(file).constData());
-    else
-        QFile::remove(file);
+        QFile::rename(kept, file);
     fail(settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
 }
 

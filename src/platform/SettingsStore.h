@@ -18,15 +18,15 @@ namespace platform {
 
 // The stored text of key, or defaultValue when the key, its section or the
 // whole store is missing. A read creates nothing.
-QString GetSetting(const QString &appName, const QString &section, const QString &key,
-                   const QString &defaultValue);
+QString readSetting(const QString &appName, const QString &section, const QString &key,
+                    const QString &defaultValue);
 
 // Stores value under key, replacing any earlier text; creates the folder, the
 // file and the section as needed. The file is replaced as a whole, so an
 // interrupted write leaves the earlier file; so does a write cut short by a
 // full disk or a file size limit. Fails with "Path/File access error" when
 // the store cannot be written whole.
-void SaveSetting(const QString &appName, const QString &section, const QString &key,
-                 const QString &value);
+void writeSetting(const QString &appName, const QString &section, const QString &key,
+                  const QString &value);
 
 } // namespace platform

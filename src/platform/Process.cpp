@@ -1,20 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/ProgramStarter.h"
+#include "platform/Process.h"
 
+#include "config.h"
 #include "platform/ErrorCatalogue.h"
-#include "platform/FileSystem.h"
+#include "platform/Text.h"
 
-#include <QDir>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QUrl>
+#include <QWidget>
+
+#include <csignal>
 
 #ifdef LEVRUN_PORTABLE
 #include <QProcess>
+#include <QTimer>
 #else
+#include <QSocketNotifier>
+
 #include <cerrno>
 #include <vector>
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -22,6 +32,12 @@
 namespace platform {
 
 namespace {
+
+constexpr int Signals[] = {SIGTERM, SIGINT,
+#ifdef SIGHUP
+                           SIGHUP
+#endif
+};
 
 #ifdef LEVRUN_PORTABLE
 
@@ -32,7 +48,7 @@ bool startDetached(const QString &program, const QStringList &arguments)
     for (const QString &argument : arguments)
         if (holdsRawBytes(argument))
             fail(BadFileName);
-    return QProcess::startDetached(program, arguments, QDir::currentPath());
+    return QProcess::startDetached(program, arguments);
 }
 
 #else
@@ -77,6 +93,15 @@ bool startDetached(const QString &program, const QStringList &arguments)
 
 #endif
 
+// The program's name and version, as the build gives them, for whoever asks
+// QCoreApplication: the settings, the error log and the About box.
+void nameApplication()
+{
+    QCoreApplication::setApplicationName(QStringLiteral(LEVRUN_NAME));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LEVRUN_VERSION));
+}
+Q_COREAPP_STARTUP_FUNCTION(nameApplication)
+
 } // namespace
 
 void startProgram(const QString &program, const QStringList &arguments)
@@ -87,6 +112,73 @@ void startProgram(const QString &program, const QStringList &arguments)
         path = QStandardPaths::findExecutable(program);
     if (path.isEmpty() || !startDetached(path, arguments))
         fail(FileNotFound);
+}
+
+void openAddress(const QString &address)
+{
+    if (!QDesktopServices::openUrl(QUrl(address)))
+        fail(FileNotFound);
+}
+
+void releaseFreeMemory()
+{
+#ifndef LEVRUN_PORTABLE
+    malloc_trim(0);
+#endif
+}
+
+SignalCloser::SignalCloser(QWidget *window)
+    : QObject(window)
+    , m_window(window)
+{
+#ifdef LEVRUN_PORTABLE
+    s_signalled = 0;
+    auto *poll = new QTimer(this);
+    connect(poll, &QTimer::timeout, this, &SignalCloser::onSignal);
+    poll->start(100);
+    for (const int sig : Signals)
+        std::signal(sig, [](int) { s_signalled = 1; });
+#else
+    if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    s_signalled = m_pipe[1];
+    auto *notifier = new QSocketNotifier(m_pipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, &SignalCloser::onSignal);
+    struct sigaction action = {};
+    action.sa_handler = [](int) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(s_signalled, &byte, 1);
+    };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int sig : Signals)
+        ::sigaction(sig, &action, nullptr);
+#endif
+}
+
+SignalCloser::~SignalCloser()
+{
+    for (const int sig : Signals)
+        std::signal(sig, SIG_DFL);
+    s_signalled = -1;
+#ifndef LEVRUN_PORTABLE
+    for (const int end : m_pipe)
+        if (end >= 0)
+            ::close(end);
+#endif
+}
+
+void SignalCloser::onSignal()
+{
+#ifdef LEVRUN_PORTABLE
+    if (s_signalled.exchange(0) != 1)
+        return;
+#else
+    char buffer[16];
+    while (::read(m_pipe[0], buffer, sizeof buffer) > 0) {
+    }
+#endif
+    m_window->close();
 }
 
 } // namespace platform

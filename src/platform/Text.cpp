@@ -1,0 +1,210 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Text.h"
+
+#include "platform/ErrorCatalogue.h"
+
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace platform {
+
+namespace {
+
+// A byte that is not part of a character: a low surrogate of U+DC80 to U+DCFF with
+// no high one before it.
+bool isRawByte(QStringView name, qsizetype i)
+{
+    const char16_t c = name[i].unicode();
+    return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !name[i - 1].isHighSurrogate());
+}
+
+// The character at i, case folded; i moves past it.
+char32_t nextFolded(std::string_view s, size_t &i)
+{
+    const auto lead = static_cast<unsigned char>(s[i++]);
+    if (lead < 0x80)
+        return lead >= 'A' && lead <= 'Z' ? lead + ('a' - 'A') : lead;
+    const int more = lead >= 0xf0 ? 3 : lead >= 0xe0 ? 2 : 1;
+    char32_t code = lead & (0x3f >> more);
+    for (int k = 0; k < more && i < s.size(); ++k)
+        code = code << 6 | (static_cast<unsigned char>(s[i++]) & 0x3f);
+    return QChar::toCaseFolded(code);
+}
+
+// The name as bytes in the same order, about the first limit of them: 1 to 0x30 the
+// characters before '0'; a digit run as 0x31 plus its length without leading zeros (0x95
+// and four bytes from 100 on), then its digits two a byte; from 0x96 the characters after
+// '9'; 0xdc and three bytes one beyond ASCII. A digit meets another character by its code.
+std::string sortKey(std::string_view name, size_t limit = std::string::npos)
+{
+    const auto digit = [name](size_t k) { return k < name.size() && unsigned(name[k] - '0') < 10; };
+    std::string key;
+    for (size_t i = 0; i < name.size() && key.size() < limit;) {
+        if (digit(i)) {
+            while (digit(i) && name[i] == '0')
+                ++i;
+            const size_t start = i;
+            while (digit(i))
+                ++i;
+            const auto n = unsigned(i - start);
+            if (n < 100)
+                key += char(0x31 + n);
+            else
+                key += {char(0x95), char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+            for (size_t k = start; k < i && key.size() < limit; k += 2)
+                key += char((name[k] - '0') * 10 + (k + 1 < i ? name[k + 1] - '0' : 0));
+        } else if (const char32_t c = nextFolded(name, i); c < 0x80) {
+            key += char(c < '0' ? c + 1 : c - ':' + 0x96);
+        } else {
+            key += {char(0xdc), char(c >> 16), char(c >> 8), char(c)};
+        }
+    }
+    return key;
+}
+
+QString grouped(qint64 value, QStringView separator)
+{
+    if (value == 0)
+        return {};
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    // Written from the right: up to 20 digits and a separator between groups.
+    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * separator.size());
+    QChar *const end = buffer.data() + buffer.size();
+    QChar *out = end;
+    for (int inGroup = 0;; ++inGroup) {
+        if (inGroup == 3) {
+            out -= separator.size();
+            std::copy(separator.begin(), separator.end(), out);
+            inGroup = 0;
+        }
+        *--out = QChar(char16_t(u'0' + magnitude % 10));
+        magnitude /= 10;
+        if (!magnitude)
+            break;
+    }
+    if (value < 0)
+        *--out = u'-';
+    return QString(out, end - out);
+}
+
+double number(const QString &text, const QLocale &locale)
+{
+    bool ok = false;
+    const double value = locale.toDouble(text.trimmed(), &ok); // ASCII digits or the locale's own
+    // QLocale reads "inf" and "nan" as numbers; no user writes those as a width.
+    if (!ok || !std::isfinite(value))
+        fail(TypeMismatch);
+    return value;
+}
+
+} // namespace
+
+QString fromNativeName(QByteArrayView name)
+{
+    if (name.isValidUtf8())
+        return QString::fromUtf8(name);
+    QString text;
+    for (qsizetype i = 0; i < name.size();) {
+        const uchar lead = uchar(name[i]);
+        const qsizetype length = lead < 0x80   ? 1
+                                 : lead < 0xC2 ? 0
+                                 : lead < 0xE0 ? 2
+                                 : lead < 0xF0 ? 3
+                                               : 4;
+        if (length > 0 && i + length <= name.size() && name.sliced(i, length).isValidUtf8()) {
+            text += QString::fromUtf8(name.sliced(i, length));
+            i += length;
+        } else {
+            text += QChar(0xDC00 + lead);
+            ++i;
+        }
+    }
+    return text;
+}
+
+bool holdsRawBytes(QStringView name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i)
+        if (isRawByte(name, i))
+            return true;
+    return false;
+}
+
+QByteArray toNativeName(QStringView name)
+{
+    if (!holdsRawBytes(name))
+        return name.toUtf8();
+    QByteArray bytes;
+    for (qsizetype i = 0, text = 0; i <= name.size(); ++i) {
+        if (i < name.size() && !isRawByte(name, i))
+            continue;
+        bytes += name.sliced(text, i - text).toUtf8();
+        if (i < name.size())
+            bytes += char(name[i].unicode() - 0xDC00);
+        text = i + 1;
+    }
+    return bytes;
+}
+
+int compareMapNames(std::string_view a, std::string_view b)
+{
+    const int order = sortKey(a).compare(sortKey(b));
+    return order ? order : a.compare(b); // std::char_traits<char> compares as unsigned char
+}
+
+std::array<quint32, 4> mapKey(std::string_view name)
+{
+    const std::string key = sortKey(name, 15); // in the string's own buffer, mostly
+    std::array<quint32, 4> number{};
+    for (size_t k = 0; k < key.size() && k < 16; ++k)
+        number[k / 4] |= quint32(static_cast<unsigned char>(key[k])) << (24 - 8 * (k % 4));
+    return number;
+}
+
+QString formatGrouped(qint64 value, const QLocale &locale)
+{
+    return grouped(value, locale.groupSeparator());
+}
+
+GroupedFormat::GroupedFormat(const QLocale &locale)
+    : m_separator(locale.groupSeparator())
+{
+}
+
+QString GroupedFormat::operator()(qint64 value) const
+{
+    return grouped(value, m_separator);
+}
+
+float toSingle(const QString &text, const QLocale &locale)
+{
+    const double value = number(text, locale);
+    if (std::fabs(value) > double(std::numeric_limits<float>::max()))
+        fail(Overflow);
+    return float(value);
+}
+
+qint32 toLong(const QString &text, const QLocale &locale)
+{
+    const double rounded = std::nearbyint(number(text, locale)); // half to even by default
+    if (rounded < double(std::numeric_limits<qint32>::min()) ||
+        rounded > double(std::numeric_limits<qint32>::max()))
+        fail(Overflow);
+    return qint32(rounded);
+}
+
+QString toText(float value, const QLocale &locale)
+{
+    return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
+}
+
+QString toText(qint32 value, const QLocale &)
+{
+    return QString::number(value);
+}
+
+} // namespace platform

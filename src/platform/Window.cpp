@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Window.h"
+
+#include "platform/ErrorCatalogue.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QWidget>
+
+#include <cmath>
+
+namespace platform {
+
+namespace {
+
+QMargins frameOf(const QWidget *window)
+{
+    const QRect outer = window->frameGeometry();
+    const QRect client = window->geometry();
+    return {client.left() - outer.left(), client.top() - outer.top(),
+            outer.right() - client.right(), outer.bottom() - client.bottom()};
+}
+
+void centre(QWidget *window)
+{
+    if (const QScreen *screen = window->screen())
+        window->setGeometry(QRect(
+            centredClientPosition(screen->availableGeometry(), window->size(), frameOf(window)),
+            window->size()));
+}
+
+// Centres its window again once a frame shows, or when the window first
+// becomes active, whichever comes first; then leaves it alone.
+class FrameWatch : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *window = static_cast<QWidget *>(watched);
+        const bool framed = event->type() == QEvent::Move && !frameOf(window).isNull();
+        if (framed || event->type() == QEvent::WindowActivate) {
+            window->removeEventFilter(this);
+            deleteLater();
+            centre(window);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+QList<TwipPoint> tilePositions(float tileWidth, float tileHeight, float width, float height)
+{
+    QList<TwipPoint> positions;
+    // A step that is not positive would never reach the bound.
+    if (!(tileWidth > 0) || !(tileHeight > 0))
+        return positions;
+    for (float x = 0; x <= width; x += tileWidth) {
+        for (float y = 0; y <= height; y += tileHeight)
+            positions.append({x, y});
+    }
+    return positions;
+}
+
+int twipsToPixels(float twips)
+{
+    return int(std::lround(twips / twipsPerPixel));
+}
+
+QList<QPoint> tilePixels(const QSize &tile, const QSize &bounds)
+{
+    const QList<TwipPoint> twips = tilePositions(
+        float(tile.width() * twipsPerPixel), float(tile.height() * twipsPerPixel),
+        float(bounds.width() * twipsPerPixel), float(bounds.height() * twipsPerPixel));
+    QList<QPoint> pixels;
+    pixels.reserve(twips.size());
+    for (const TwipPoint &at : twips)
+        pixels.append(QPoint(twipsToPixels(at.x), twipsToPixels(at.y)));
+    return pixels;
+}
+
+void paintPicture(QPainter &painter, const QPoint &at, const QPixmap &picture)
+{
+    if (picture.isNull())
+        fail(InvalidPicture);
+    if (!painter.isActive())
+        fail(InvalidProcedureCall);
+    painter.drawPixmap(at, picture);
+}
+
+QPoint centredClientPosition(const QRect &available, const QSize &client, const QMargins &frame)
+{
+    QRect outer(QPoint(), client.grownBy(frame));
+    outer.moveCenter(available.center());
+    return outer.topLeft() + QPoint(frame.left(), frame.top());
+}
+
+void centreOnScreen(QWidget *window)
+{
+    centre(window);
+    window->installEventFilter(new FrameWatch(window));
+}
+
+LinkLabel::LinkLabel(QWidget *parent)
+    : QLabel(parent)
+{
+}
+
+void LinkLabel::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+// The second press of a double click is not another click.
+void LinkLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    m_pressed = false;
+    event->accept();
+}
+
+void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click)
+        emit clicked();
+}
+
+} // namespace platform
