@@ -13,6 +13,7 @@
 #include <QUuid>
 
 #include <cstdio>
+#include <filesystem>
 
 namespace platform {
 
@@ -135,37 +136,37 @@ void writeSetting(const QString &appName, const QString &section, const QString 
     }
     // QSettings writes through QSaveFile, a temporary file renamed over the old
     // one; but a write cut short by a full disk or a file size limit is still
-    // renamed over it and reported as done. So the old file is moved aside, which
-    // takes no space, while the store is written anew from what it held and read
-    // back whole; if it does not read back, the old file is put back.
-    const QString file = storeFile(appName), kept = file + QStringLiteral(".old");
-    QVariantMap held;
+    // renamed over it and reported as done. So the new store is written under a
+    // name of its own, from what the store held and the new value, read back
+    // whole, and only then renamed over the store: until then the store is the
+    // old one, whatever happens to the program.
+    const QString file = storeFile(appName);
+    const QString next =
+        file + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128);
+    QSettings::Status status;
+    bool whole;
     {
-        Store existing(appName);
+        const Store existing(appName);
+        QSettings settings(next, QSettings::IniFormat);
         for (const QString &name : existing.allKeys())
-            held[name] = existing.value(name);
+            settings.setValue(name, existing.value(name));
+        settings.beginGroup(section);
+        // A text holding bytes that are not characters is kept as those bytes: as
+        // text, the store would write U+FFFD in their place.
+        settings.setValue(key,
+                          holdsRawBytes(value) ? QVariant(toNativeName(value)) : QVariant(value));
+        settings.endGroup();
+        settings.sync();
+        status = settings.status();
+        whole = status == QSettings::NoError && readsBack(settings);
     }
-    QFile::remove(kept);
-    const bool hadFile = QFileInfo::exists(file);
-    if (hadFile && !QFile::rename(file, kept))
-        fail(PathFileAccessError);
-    Store settings(appName);
-    for (auto entry = held.cbegin(); entry != held.cend(); ++entry)
-        settings.setValue(entry.key(), entry.value());
-    settings.beginGroup(section);
-    // A text holding bytes that are not characters is kept as those bytes: as
-    // text, the store would write U+FFFD in their place.
-    settings.setValue(key, holdsRawBytes(value) ? QVariant(toNativeName(value)) : QVariant(value));
-    settings.sync();
-    settings.endGroup();
-    if (settings.status() == QSettings::NoError && readsBack(settings)) {
-        QFile::remove(kept);
+    std::error_code error;
+    if (whole)
+        std::filesystem::rename(fsPath(next), fsPath(file), error);
+    if (whole && !error)
         return;
-    }
-    QFile::remove(file);
-    if (hadFile)
-        QFile::rename(kept, file);
-    fail(settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
+    QFile::remove(next);
+    fail(status == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
 }
 
 } // namespace platform
