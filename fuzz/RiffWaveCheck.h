@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/RiffWave.h"
-#include "platform/SoundRequest.h"
+#include "platform/WaveClip.h"
 
 #include <cstddef>
 #include <optional>

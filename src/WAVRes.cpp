@@ -3,7 +3,7 @@
 
 #include "errlog/ErrLog.h"
 #include "platform/ErrorCatalogue.h"
-#include "platform/Resources.h"
+#include "platform/WaveClip.h"
 #include "platform/SoundOutput.h"
 
 void PlayWaveRes(const QString &ClipName, std::optional<int> PlayFlags)

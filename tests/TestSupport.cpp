@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
-#include "platform/Resources.h"
+#include "platform/WaveClip.h"
 #include "platform/SoundOutput.h"
 
 #include <QtTest>

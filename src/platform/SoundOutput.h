@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/SoundRequest.h"
+#include "platform/WaveClip.h"
 
 #include <QBuffer>
 #include <QThread>
@@ -46,7 +46,7 @@ public:
         m_backendHome.moveToThread(&m_backendThread);
     }
     ~SoundOutput() override;
-    // Plays image as flags say (SoundRequest.h); a synchronous clip returns when ended. One
+    // Plays image as flags say (WaveClip.h); a synchronous clip returns when ended. One
     // not started within its own length (a slow or absent server) is dropped unheard.
     virtual void playSound(const QByteArray &image, int flags);
     // The image loaded last: a request whose own clip cannot be loaded plays it again.

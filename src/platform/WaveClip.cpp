@@ -1,7 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/RiffWave.h"
+#include "platform/WaveClip.h"
+
+#include "platform/ErrorCatalogue.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 namespace platform {
+
+QByteArray loadResource(const QString &type, const QString &name)
+{
+    // A name is one path component: no way out of its type's folder.
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || type.isEmpty() ||
+        type.contains(QLatin1Char('/')))
+        fail(ResourceNotFound);
+    // Resource names are not case-sensitive; the program's are stored in capitals.
+    const QString path = QStringLiteral(":/%1/%2").arg(type.toUpper(), name.toUpper());
+    QFile resource(path);
+    if (!QFileInfo(path).isFile() || !resource.open(QIODevice::ReadOnly))
+        fail(ResourceNotFound);
+    return resource.readAll();
+}
 
 namespace {
 
@@ -66,6 +85,40 @@ std::optional<RiffWave> readRiffWave(QByteArrayView bytes) noexcept
         return std::nullopt;
     wave->format = *format;
     return wave;
+}
+
+namespace {
+
+bool canPlay(const std::optional<RiffWave> &clip)
+{
+    return clip && (clip->format.bitsPerSample == 8 || clip->format.bitsPerSample == 16) &&
+           clip->dataSize >= clip->format.blockAlign;
+}
+
+} // namespace
+
+SoundRequest soundRequest(QByteArrayView image, int flags) noexcept
+{
+    SoundRequest request;
+    const std::optional<RiffWave> clip =
+        (flags & SndMemory) ? readRiffWave(image) : std::optional<RiffWave>();
+    if (canPlay(clip)) {
+        request.action = SoundRequest::PlayClip;
+        request.clip = *clip;
+        // Whole sample frames only.
+        request.clip.dataSize -= request.clip.dataSize % clip->format.blockAlign;
+        request.synchronous = !(flags & SndAsync);
+    } else {
+        request.action =
+            (flags & SndNoDefault) ? SoundRequest::StaySilent : SoundRequest::PlayDefaultSound;
+    }
+    return request;
+}
+
+qint64 clipMilliseconds(const RiffWave &clip) noexcept
+{
+    const qint64 frames = clip.format.blockAlign ? clip.dataSize / clip.format.blockAlign : 0;
+    return clip.format.samplesPerSecond ? frames * 1000 / clip.format.samplesPerSecond : 0;
 }
 
 } // namespace platform
