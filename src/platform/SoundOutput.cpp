@@ -5,13 +5,14 @@
 #include <QAudioSink>
 #include <QEventLoop>
 #include <QMediaDevices>
-
+#ifdef LEVRUN_PULSE
 #include <pulse/pulseaudio.h>
-
+#endif
 namespace platform {
 
-// Asked before Qt's backend meets the server: that waits where nothing can stop
-// it, 30 s for a server that never answers. This wait ends when the thread is told to.
+#ifdef LEVRUN_PULSE
+// Asked before Qt's PulseAudio backend meets the server: that waits where nothing can
+// stop it, 30 s for a server that never answers. This wait ends when the thread is told to.
 static bool serverAnswers(const QThread &thread)
 {
     pa_mainloop *const loop = pa_mainloop_new();
@@ -26,6 +27,9 @@ static bool serverAnswers(const QThread &thread)
     pa_mainloop_free(loop);
     return answered;
 }
+#else
+const auto serverAnswers = [](const QThread &) { return true; }; // other backends wait for none
+#endif
 
 Playback::Playback(const QByteArray &image, const SoundRequest &request, QObject *parent)
     : QObject(parent)
@@ -72,8 +76,7 @@ void SoundOutput::playSound(const QByteArray &image, int flags)
 void SoundOutput::serverAnswered(bool usable)
 {
     m_server = usable ? Server::Usable : Server::Unknown;
-    // Started, it ends 2 s after its length at the latest. A sink that fails may
-    // have finished it already (it stays until deleted later).
+    // Started, it ends 2 s after its length at the latest (a failed sink may have ended it).
     if (Playback *const playback = m_playing; playback && usable && startSink(*playback))
         playback->endIn(clipMilliseconds(playback->request().clip) + 2000);
     else if (playback)
@@ -82,7 +85,8 @@ void SoundOutput::serverAnswered(bool usable)
 
 void SoundOutput::askServer()
 {
-    m_backendThread.start();
+    if (!m_backendThread.isRunning()) // the first question
+        m_backendHome.moveToThread(&m_backendThread), m_backendThread.start();
     QMetaObject::invokeMethod(&m_backendHome, [this] {
         // Qt connects twice, for its devices and for its sinks: both here. A sink
         // without a format stops before it has a stream.

@@ -40,11 +40,7 @@ class SoundOutput : public QObject
 {
     Q_OBJECT
 public:
-    explicit SoundOutput(QObject *parent = nullptr)
-        : QObject(parent)
-    {
-        m_backendHome.moveToThread(&m_backendThread);
-    }
+    using QObject::QObject;
     ~SoundOutput() override;
     // Plays image as flags say (WaveClip.h); a synchronous clip returns when ended. One
     // not started within its own length (a slow or absent server) is dropped unheard.
