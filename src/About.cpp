@@ -22,35 +22,17 @@ frmAbout::frmAbout(frmMain *main)
     , m_main(main)
 {
     m_ui->setupUi(this);
-    applyDesign();
-    connect(m_ui->cmdOk, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
-    connect(m_ui->lblSite, &platform::LinkLabel::clicked, this, &frmAbout::lblSite_Click);
-    connect(m_ui->lblEmail, &platform::LinkLabel::clicked, this, &frmAbout::lblEmail_Click);
-    Form_Load();
-}
-
-frmAbout::~frmAbout() = default;
-
-void frmAbout::applyDesign()
-{
     // Fixed dialog border: a close button and nothing else. Being a child of
     // the main window keeps the box out of the task bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(479, 180);
 
     // Designer stores whole point sizes only.
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9.75);
-    font.setBold(true);
-    setFont(font);
+    setFont(platform::designFont(QStringLiteral("Arial"), 9.75, true));
 
-    // The engraved separator in the system's 3D colours.
-    const std::array<QPalette::ColorRole, 2> shades = {QPalette::Dark, QPalette::Light};
-    for (int i = 0; i < 2; ++i) {
-        linLine()[i]->setBackgroundRole(shades[i]);
-        linLine()[i]->setAutoFillBackground(true);
-    }
+    // The engraved separator in the system's 3D colours (each line fills its background).
+    linLine()[0]->setBackgroundRole(QPalette::Dark);
+    linLine()[1]->setBackgroundRole(QPalette::Light);
 
     // The window icon of the main window, which the box inherits, stretched
     // with hard pixel edges as a stretched picture is, not smoothed.
@@ -59,23 +41,23 @@ void frmAbout::applyDesign()
             .pixmap(QSize(32, 32))
             .scaled(m_ui->Image1->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
 
-    const QCursor hand(QPixmap(QStringLiteral(":/pictures/hand.png")), 12, 6);
-    for (QWidget *pointed :
-         {static_cast<QWidget *>(m_ui->lblSite), static_cast<QWidget *>(m_ui->lblEmail),
-          static_cast<QWidget *>(m_ui->cmdOk)})
-        pointed->setCursor(hand);
+    m_ui->lblSite->setCursor(platform::handCursor());
+    m_ui->lblEmail->setCursor(platform::handCursor());
+    m_ui->cmdOk->setCursor(platform::handCursor());
 
     platform::centreOnScreen(this);
+
+    connect(m_ui->cmdOk, &QPushButton::clicked, this, &frmAbout::cmdOk_Click);
+    connect(m_ui->lblSite, &platform::LinkLabel::clicked, this, &frmAbout::lblSite_Click);
+    connect(m_ui->lblEmail, &platform::LinkLabel::clicked, this, &frmAbout::lblEmail_Click);
+    Form_Load();
 }
+
+frmAbout::~frmAbout() = default;
 
 std::array<QFrame *, 2> frmAbout::linLine() const
 {
     return {m_ui->linLine_0, m_ui->linLine_1};
-}
-
-void frmAbout::paintEvent(QPaintEvent *)
-{
-    Form_Paint();
 }
 
 void frmAbout::keyPressEvent(QKeyEvent *event)
@@ -90,28 +72,25 @@ void frmAbout::keyPressEvent(QKeyEvent *event)
 void frmAbout::Form_Load()
 {
     Guard guard(", About, Form_Load, ");
-    guard.attempt(
-        [&] { setWindowTitle(QStringLiteral("About ") + QCoreApplication::applicationName()); });
+    const auto append = [](QLabel *label, const QString &text) {
+        label->setText(label->text() + text);
+    };
+    const QString name = QCoreApplication::applicationName();
+    guard.attempt([&] { setWindowTitle(QStringLiteral("About ") + name); });
     guard.attempt([&] { m_ui->lblTop->setText(QString()); });
     guard.attempt([&] {
         const auto version = QVersionNumber::fromString(QCoreApplication::applicationVersion());
-        m_ui->lblTop->setText(m_ui->lblTop->text() + QCoreApplication::applicationName() +
-                              QStringLiteral(" v") + QString::number(version.majorVersion()) +
-                              QStringLiteral(".") + QString::number(version.minorVersion()) +
-                              QStringLiteral("\r\n"));
+        append(m_ui->lblTop, QStringLiteral("%1 v%2.%3\r\n")
+                                 .arg(name, QString::number(version.majorVersion()),
+                                      QString::number(version.minorVersion())));
     });
     guard.attempt([&] {
-        m_ui->lblTop->setText(m_ui->lblTop->text() +
-                              QStringLiteral("A Windows front-end for Duke Nukem 3D maps"));
+        append(m_ui->lblTop, QStringLiteral("A Windows front-end for Duke Nukem 3D maps"));
     });
     guard.attempt([&] { m_ui->lblMiddle->setText(QString()); });
-    guard.attempt([&] {
-        m_ui->lblMiddle->setText(m_ui->lblMiddle->text() +
-                                 QStringLiteral("written by " LEVRUN_AUTHOR "\r\n"));
-    });
-    guard.attempt([&] {
-        m_ui->lblMiddle->setText(m_ui->lblMiddle->text() + QString() + QStringLiteral("\r\n"));
-    });
+    guard.attempt(
+        [&] { append(m_ui->lblMiddle, QStringLiteral("written by " LEVRUN_AUTHOR "\r\n")); });
+    guard.attempt([&] { append(m_ui->lblMiddle, QStringLiteral("\r\n")); });
     guard.attempt([&] { m_ui->lblSite->setText(QStringLiteral(LEVRUN_SITE)); });
     guard.attempt([&] { m_ui->lblEmail->setText(QStringLiteral("e-mail: " LEVRUN_EMAIL)); });
 }

@@ -32,11 +32,10 @@ public:
     void lblEmail_Click();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void paintEvent(QPaintEvent *) override { Form_Paint(); }
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void applyDesign();
     std::array<QFrame *, 2> linLine() const;
 
     std::unique_ptr<Ui::frmAbout> m_ui;

@@ -22,6 +22,8 @@
 #include <QStringBuilder>
 #include <QStyle>
 
+#include <utility>
+
 using errlog::Guard;
 
 namespace {
@@ -51,14 +53,6 @@ protected:
     }
 };
 
-QFont arial(double points, bool bold)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 frmMain::frmMain(QWidget *parent)
@@ -66,22 +60,10 @@ frmMain::frmMain(QWidget *parent)
     , m_ui(std::make_unique<Ui::frmMain>())
 {
     m_ui->setupUi(this);
-    applyDesign();
-    connectHandlers();
-    new platform::SignalCloser(this);
-    Form_Load();
-}
-
-frmMain::~frmMain() = default;
-
-void frmMain::applyDesign()
-{
     // Fixed border, no maximize button.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(397, 371);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 
     const QColor magenta(255, 0, 255);
     const QPixmap icon = maskedPicture(QStringLiteral(":/pictures/levrun.png"), magenta);
@@ -91,29 +73,21 @@ void frmMain::applyDesign()
     m_ui->cmdSelectFolder->setIcon(maskedPicture(QStringLiteral(":/pictures/folder.png"), magenta));
 
     // The window's own font; no text is drawn on the window itself.
-    setFont(arial(9.75, false));
-    QFont windowFont = font();
-    windowFont.setFamily(QStringLiteral("Arial Black"));
-    setFont(windowFont);
-    const QFont controls = arial(9.75, true);
-    const QCursor hand(QPixmap(QStringLiteral(":/pictures/hand.png")), 12, 6);
+    setFont(platform::designFont(QStringLiteral("Arial Black"), 9.75, false));
+    const QFont controls = platform::designFont(QStringLiteral("Arial"), 9.75, true);
+    // Enter presses the focused button, as Space does (autoDefault in the form); no button
+    // is the window's default.
     for (QPushButton *button :
          {m_ui->cmdPlay, m_ui->cmdExit, m_ui->cmdAbout, m_ui->cmdSelectFolder, m_ui->cmdRefresh}) {
         button->setFont(controls);
-        button->setCursor(hand);
-        // Enter presses the focused button, as Space does; no button is the
-        // window's default.
-        button->setAutoDefault(true);
-        button->setDefault(false);
+        button->setCursor(platform::handCursor());
     }
     m_ui->lblLabels->installEventFilter(new FocusOnlyAccessKey(this));
     m_ui->lvwMaps->setFont(controls);
     m_ui->txtDukePath->setFont(controls);
     m_ui->lblLabels->setFont(controls);
-}
 
-void frmMain::connectHandlers()
-{
+    // Handlers.
     connect(m_ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(m_ui->cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(m_ui->cmdPlay, &QPushButton::clicked, this, &frmMain::cmdPlay_Click);
@@ -134,7 +108,12 @@ void frmMain::connectHandlers()
     // the user may still cancel: they are written and the window stays. The session's real
     // end closes the window as the close box does.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
+
+    new platform::SignalCloser(this);
+    Form_Load();
 }
+
+frmMain::~frmMain() = default;
 
 void frmMain::showCentred()
 {
@@ -146,11 +125,6 @@ void frmMain::showCentred()
 QPixmap frmMain::backgroundTile() const
 {
     return m_ui->imgBackground->pixmap();
-}
-
-void frmMain::paintEvent(QPaintEvent *)
-{
-    Form_Paint();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -175,9 +149,8 @@ void frmMain::Form_Unload(bool &)
     Guard guard(", Main, Form_Unload, ");
     // A signal during the exit clip may close the window before the Exit button's
     // own unload: the settings are saved once.
-    if (m_unloaded)
+    if (std::exchange(m_unloaded, true))
         return;
-    m_unloaded = true;
     guard.attempt([&] { SaveSettings(); });
     guard.attempt([&] { QCoreApplication::quit(); });
 }
@@ -186,10 +159,7 @@ void frmMain::cmdAbout_Click()
 {
     Guard guard(", Main, cmdAbout_Click, ");
     guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV4"), 1); });
-    guard.attempt([&] {
-        frmAbout about(this);
-        about.exec();
-    });
+    guard.attempt([&] { frmAbout(this).exec(); });
 }
 
 void frmMain::cmdExit_Click()
@@ -282,9 +252,8 @@ void frmMain::lvwMaps_KeyPress(int &keyAscii)
 void frmMain::lvwMaps_MouseDown(int button, int, int, int)
 {
     Guard guard(", Main, lvwMaps_MouseDown, ");
-    if (button != 2)
-        return;
-    popUpViewMenu(guard, QCursor::pos());
+    if (button == 2)
+        popUpViewMenu(guard, QCursor::pos());
 }
 
 // The keyboard's way to the same menu: it opens beside the current item.

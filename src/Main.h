@@ -56,12 +56,10 @@ public:
     void mnuViewRefresh_Click();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
+    void paintEvent(QPaintEvent *) override { Form_Paint(); }
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void applyDesign();
-    void connectHandlers();
     void popUpViewMenu(errlog::Guard &guard, const QPoint &at);
 
     std::unique_ptr<Ui::frmMain> m_ui;

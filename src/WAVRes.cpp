@@ -3,8 +3,8 @@
 
 #include "errlog/ErrLog.h"
 #include "platform/ErrorCatalogue.h"
-#include "platform/WaveClip.h"
 #include "platform/SoundOutput.h"
+#include "platform/WaveClip.h"
 
 void PlayWaveRes(const QString &ClipName, std::optional<int> PlayFlags)
 {
@@ -13,13 +13,11 @@ void PlayWaveRes(const QString &ClipName, std::optional<int> PlayFlags)
     platform::SoundOutput &output = platform::soundOutput();
     guard.attempt(
         [&] { output.setClipData(platform::loadResource(QStringLiteral("WAVE"), ClipName)); });
-    if (!PlayFlags)
-        PlayFlags = platform::SndNoDefault | platform::SndMemory;
-    if ((*PlayFlags & platform::SndMemory) == 0)
-        PlayFlags = *PlayFlags | platform::SndMemory;
+    // The clip is always played from memory.
+    const int flags = PlayFlags.value_or(platform::SndNoDefault) | platform::SndMemory;
     guard.attempt([&] {
         if (output.clipData().isEmpty())
             platform::fail(platform::SubscriptOutOfRange);
-        output.playSound(output.clipData(), *PlayFlags);
+        output.playSound(output.clipData(), flags);
     });
 }

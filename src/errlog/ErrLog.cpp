@@ -12,9 +12,9 @@ namespace errlog {
 QString logLine(const QDate &date, const QTime &time, const QLocale &locale, const char *label,
                 const QString &message)
 {
-    const QChar quote(u'"');
-    return quote + locale.toString(date, QLocale::ShortFormat) + quote + QStringLiteral(", ") +
-           quote + time.toString(QStringLiteral("HH:mm:ss")) + quote + QString::fromUtf8(label) +
+    return QStringLiteral("\"%1\", \"%2\"%3")
+               .arg(locale.toString(date, QLocale::ShortFormat),
+                    time.toString(QStringLiteral("HH:mm:ss")), QString::fromUtf8(label)) +
            message;
 }
 
@@ -25,9 +25,8 @@ void LogError(const char *label, int number) noexcept
                                         QLocale::system(), label, platform::errorMessage(number))
                                     .toUtf8() +
                                 "\r\n";
-        const bool written = platform::appendToFile(
-            QCoreApplication::applicationName() + QStringLiteral(".VNL"), line);
-        if (!written)
+        if (!platform::appendToFile(QCoreApplication::applicationName() + QStringLiteral(".VNL"),
+                                    line))
             std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
     } catch (...) {
         // Out of memory while logging: nothing sensible is left to do.

@@ -47,8 +47,6 @@ public:
         }
     }
 
-    const char *label() const noexcept { return m_label; }
-
 private:
     const char *m_label;
 };

@@ -16,7 +16,6 @@ QString errorMessage(int number)
         {TypeMismatch, "Type mismatch"},
         {BadFileName, "Bad file name or number"},
         {FileNotFound, "File not found"},
-        {FileAlreadyOpen, "File already open"},
         {DeviceIOError, "Device I/O error"},
         {DiskFull, "Disk full"},
         {PermissionDenied, "Permission denied"},
@@ -41,28 +40,18 @@ void fail(int number)
 
 void failErrno(int error)
 {
-    switch (error) {
-    case ENOENT:
-    case ENOTDIR:
-        fail(PathNotFound);
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        fail(PermissionDenied);
-    case ENOSPC:
+    static constexpr std::pair<int, ErrorNumber> Numbers[] = {
+        {ENOENT, PathNotFound},      {ENOTDIR, PathNotFound},   {EACCES, PermissionDenied},
+        {EPERM, PermissionDenied},   {EROFS, PermissionDenied}, {ENOSPC, DiskFull},
 #ifdef EDQUOT // not on every system
-    case EDQUOT:
+        {EDQUOT, DiskFull},
 #endif
-        fail(DiskFull);
-    case ENAMETOOLONG:
-        fail(BadFileName);
-    case ENOMEM:
-        fail(OutOfMemory);
-    case EIO:
-        fail(DeviceIOError);
-    default:
-        fail(PathFileAccessError);
-    }
+        {ENAMETOOLONG, BadFileName}, {ENOMEM, OutOfMemory},     {EIO, DeviceIOError},
+    };
+    for (const auto &[known, number] : Numbers)
+        if (known == error)
+            fail(number);
+    fail(PathFileAccessError);
 }
 
 } // namespace platform

@@ -81,10 +81,8 @@ bool startDetached(const QString &program, const QStringList &arguments)
     }
     ::close(report[1]);
     int error = 0;
-    ssize_t got;
-    do
-        got = child > 0 ? ::read(report[0], &error, sizeof error) : -1;
-    while (got < 0 && errno == EINTR);
+    const ssize_t got =
+        child > 0 ? TEMP_FAILURE_RETRY(::read(report[0], &error, sizeof error)) : -1;
     ::close(report[0]);
     if (child > 0)
         ::waitpid(child, nullptr, 0);
@@ -144,15 +142,12 @@ SignalCloser::SignalCloser(QWidget *window)
     s_signalled = m_pipe[1];
     auto *notifier = new QSocketNotifier(m_pipe[0], QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, &SignalCloser::onSignal);
-    struct sigaction action = {};
-    action.sa_handler = [](int) {
-        const char byte = 1;
-        [[maybe_unused]] const ssize_t written = ::write(s_signalled, &byte, 1);
-    };
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
+    // glibc's signal() restarts the calls that a signal interrupts (SA_RESTART).
     for (const int sig : Signals)
-        ::sigaction(sig, &action, nullptr);
+        std::signal(sig, [](int) {
+            const char byte = 1;
+            [[maybe_unused]] const ssize_t written = ::write(s_signalled, &byte, 1);
+        });
 #endif
 }
 

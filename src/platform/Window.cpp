@@ -61,27 +61,20 @@ QList<TwipPoint> tilePositions(float tileWidth, float tileHeight, float width, f
     // A step that is not positive would never reach the bound.
     if (!(tileWidth > 0) || !(tileHeight > 0))
         return positions;
-    for (float x = 0; x <= width; x += tileWidth) {
+    for (float x = 0; x <= width; x += tileWidth)
         for (float y = 0; y <= height; y += tileHeight)
             positions.append({x, y});
-    }
     return positions;
-}
-
-int twipsToPixels(float twips)
-{
-    return int(std::lround(twips / twipsPerPixel));
 }
 
 QList<QPoint> tilePixels(const QSize &tile, const QSize &bounds)
 {
-    const QList<TwipPoint> twips = tilePositions(
-        float(tile.width() * twipsPerPixel), float(tile.height() * twipsPerPixel),
-        float(bounds.width() * twipsPerPixel), float(bounds.height() * twipsPerPixel));
+    const float step = twipsPerPixel;
+    const auto pixel = [&](float twips) { return int(std::lround(twips / step)); };
     QList<QPoint> pixels;
-    pixels.reserve(twips.size());
-    for (const TwipPoint &at : twips)
-        pixels.append(QPoint(twipsToPixels(at.x), twipsToPixels(at.y)));
+    for (const TwipPoint &at : tilePositions(tile.width() * step, tile.height() * step,
+                                             bounds.width() * step, bounds.height() * step))
+        pixels.append(QPoint(pixel(at.x), pixel(at.y)));
     return pixels;
 }
 
@@ -107,9 +100,17 @@ void centreOnScreen(QWidget *window)
     window->installEventFilter(new FrameWatch(window));
 }
 
-LinkLabel::LinkLabel(QWidget *parent)
-    : QLabel(parent)
+QFont designFont(const QString &family, double points, bool bold)
 {
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QCursor handCursor()
+{
+    return QCursor(QPixmap(QStringLiteral(":/pictures/hand.png")), 12, 6);
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent *event)

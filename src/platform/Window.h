@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCursor>
+#include <QFont>
 #include <QLabel>
 #include <QList>
 #include <QMargins>
@@ -32,8 +34,6 @@ struct TwipPoint
 // gives no positions at all: it cannot be a step.
 QList<TwipPoint> tilePositions(float tileWidth, float tileHeight, float width, float height);
 
-int twipsToPixels(float twips);
-
 // The same positions for a tile and a window measured in pixels, as pixels.
 QList<QPoint> tilePixels(const QSize &tile, const QSize &bounds);
 
@@ -52,13 +52,19 @@ QPoint centredClientPosition(const QRect &available, const QSize &client, const 
 // A user who moves the window afterwards keeps it where they put it.
 void centreOnScreen(QWidget *window);
 
+// A font of the design: the family, a size in points (fractions too) and the weight.
+QFont designFont(const QString &family, double points, bool bold);
+
+// The pointing hand that the buttons and links show.
+QCursor handCursor();
+
 // A label that reports a click: the left button pressed and released over it.
 // A double click is one click.
 class LinkLabel : public QLabel
 {
     Q_OBJECT
 public:
-    explicit LinkLabel(QWidget *parent = nullptr);
+    using QLabel::QLabel;
 
 signals:
     void clicked();
