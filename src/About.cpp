@@ -31,8 +31,8 @@ frmAbout::frmAbout(frmMain *main)
     setFont(platform::designFont(QStringLiteral("Arial"), 9.75, true));
 
     // The engraved separator in the system's 3D colours (each line fills its background).
-    linLine()[0]->setBackgroundRole(QPalette::Dark);
-    linLine()[1]->setBackgroundRole(QPalette::Light);
+    m_ui->linLine_0->setBackgroundRole(QPalette::Dark);
+    m_ui->linLine_1->setBackgroundRole(QPalette::Light);
 
     // The window icon of the main window, which the box inherits, stretched
     // with hard pixel edges as a stretched picture is, not smoothed.
@@ -54,11 +54,6 @@ frmAbout::frmAbout(frmMain *main)
 }
 
 frmAbout::~frmAbout() = default;
-
-std::array<QFrame *, 2> frmAbout::linLine() const
-{
-    return {m_ui->linLine_0, m_ui->linLine_1};
-}
 
 void frmAbout::keyPressEvent(QKeyEvent *event)
 {
@@ -137,7 +132,6 @@ void frmAbout::lblEmail_Click()
     Guard guard(", About, lblEmail_Click, ");
     guard.attempt([&] {
         const QString caption = m_ui->lblEmail->text();
-        const qsizetype colon = caption.indexOf(QLatin1Char(':'));
-        platform::openAddress(QStringLiteral("mailto:") + caption.mid(colon + 2));
+        platform::openAddress(QStringLiteral("mailto:") + caption.mid(caption.indexOf(u':') + 2));
     });
 }

@@ -3,14 +3,12 @@
 
 #include <QDialog>
 
-#include <array>
 #include <memory>
 
 namespace Ui {
 class frmAbout;
 }
 
-class QFrame;
 class frmMain;
 
 // The modal About box: name, version, credits and the two links, over the
@@ -36,8 +34,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    std::array<QFrame *, 2> linLine() const;
-
     std::unique_ptr<Ui::frmAbout> m_ui;
     frmMain *m_main;
 };

@@ -73,10 +73,8 @@ bool startDetached(const QString &program, const QStringList &arguments)
         const pid_t started = ::fork();
         if (started == 0)
             ::execv(argv[0], argv.data());
-        if (started <= 0) { // the exec or the fork failed
-            const int error = errno;
-            (void)!::write(report[1], &error, sizeof error);
-        }
+        if (started <= 0) // the exec or the fork failed
+            (void)!::write(report[1], &errno, sizeof errno);
         ::_exit(0);
     }
     ::close(report[1]);
@@ -127,12 +125,14 @@ void releaseFreeMemory()
 
 SignalCloser::SignalCloser(QWidget *window)
     : QObject(window)
-    , m_window(window)
 {
 #ifdef LEVRUN_PORTABLE
     s_signalled = 0;
     auto *poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, &SignalCloser::onSignal);
+    connect(poll, &QTimer::timeout, this, [window] {
+        if (s_signalled.exchange(0) == 1)
+            window->close();
+    });
     poll->start(100);
     for (const int sig : Signals)
         std::signal(sig, [](int) { s_signalled = 1; });
@@ -141,7 +141,12 @@ SignalCloser::SignalCloser(QWidget *window)
         return;
     s_signalled = m_pipe[1];
     auto *notifier = new QSocketNotifier(m_pipe[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, &SignalCloser::onSignal);
+    connect(notifier, &QSocketNotifier::activated, this, [this, window] {
+        char buffer[16];
+        while (::read(m_pipe[0], buffer, sizeof buffer) > 0) {
+        }
+        window->close();
+    });
     // glibc's signal() restarts the calls that a signal interrupts (SA_RESTART).
     for (const int sig : Signals)
         std::signal(sig, [](int) {
@@ -161,19 +166,6 @@ SignalCloser::~SignalCloser()
         if (end >= 0)
             ::close(end);
 #endif
-}
-
-void SignalCloser::onSignal()
-{
-#ifdef LEVRUN_PORTABLE
-    if (s_signalled.exchange(0) != 1)
-        return;
-#else
-    char buffer[16];
-    while (::read(m_pipe[0], buffer, sizeof buffer) > 0) {
-    }
-#endif
-    m_window->close();
 }
 
 } // namespace platform

@@ -41,9 +41,6 @@ public:
     ~SignalCloser() override;
 
 private:
-    void onSignal();
-
-    QWidget *m_window;
     int m_pipe[2] = {-1, -1};
     // A signal handler reaches no object; signals are the process's, and so is this: the
     // pipe's write end (Linux), or 1 once a signal has come.

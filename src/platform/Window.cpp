@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <cmath>
+#include <utility>
 
 namespace platform {
 
@@ -128,11 +129,9 @@ void LinkLabel::mouseDoubleClickEvent(QMouseEvent *event)
 
 void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton &&
-                       rect().contains(event->position().toPoint());
-    m_pressed = false;
     event->accept();
-    if (click)
+    if (std::exchange(m_pressed, false) && event->button() == Qt::LeftButton &&
+        rect().contains(event->position().toPoint()))
         emit clicked();
 }
 

@@ -23,7 +23,6 @@ struct TwipPoint
 {
     float x = 0;
     float y = 0;
-    friend bool operator==(const TwipPoint &, const TwipPoint &) = default;
 };
 
 // Where the background tile goes: column by column from the left, each column
