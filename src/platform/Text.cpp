@@ -66,31 +66,6 @@ std::string sortKey(std::string_view name, size_t limit = std::string::npos)
     return key;
 }
 
-QString grouped(qint64 value, QStringView separator)
-{
-    if (value == 0)
-        return {};
-    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
-    // Written from the right: up to 20 digits and a separator between groups.
-    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * separator.size());
-    QChar *const end = buffer.data() + buffer.size();
-    QChar *out = end;
-    for (int inGroup = 0;; ++inGroup) {
-        if (inGroup == 3) {
-            out -= separator.size();
-            std::copy(separator.begin(), separator.end(), out);
-            inGroup = 0;
-        }
-        *--out = QChar(char16_t(u'0' + magnitude % 10));
-        magnitude /= 10;
-        if (!magnitude)
-            break;
-    }
-    if (value < 0)
-        *--out = u'-';
-    return QString(out, end - out);
-}
-
 double number(const QString &text, const QLocale &locale)
 {
     bool ok = false;
@@ -109,18 +84,15 @@ QString fromNativeName(QByteArrayView name)
         return QString::fromUtf8(name);
     QString text;
     for (qsizetype i = 0; i < name.size();) {
-        const uchar lead = uchar(name[i]);
-        const qsizetype length = lead < 0x80   ? 1
-                                 : lead < 0xC2 ? 0
-                                 : lead < 0xE0 ? 2
-                                 : lead < 0xF0 ? 3
-                                               : 4;
-        if (length > 0 && i + length <= name.size() && name.sliced(i, length).isValidUtf8()) {
-            text += QString::fromUtf8(name.sliced(i, length));
+        // A character's bytes are valid UTF-8, and no shorter beginning of them is.
+        qsizetype length = 1;
+        while (length < 4 && i + length < name.size() && !name.sliced(i, length).isValidUtf8())
+            ++length;
+        if (const QByteArrayView character = name.sliced(i, length); character.isValidUtf8()) {
+            text += QString::fromUtf8(character);
             i += length;
         } else {
-            text += QChar(0xDC00 + lead);
-            ++i;
+            text += QChar(0xDC00 + uchar(name[i++]));
         }
     }
     return text;
@@ -167,7 +139,7 @@ std::array<quint32, 4> mapKey(std::string_view name)
 
 QString formatGrouped(qint64 value, const QLocale &locale)
 {
-    return grouped(value, locale.groupSeparator());
+    return GroupedFormat(locale)(value);
 }
 
 GroupedFormat::GroupedFormat(const QLocale &locale)
@@ -177,7 +149,27 @@ GroupedFormat::GroupedFormat(const QLocale &locale)
 
 QString GroupedFormat::operator()(qint64 value) const
 {
-    return grouped(value, m_separator);
+    if (value == 0)
+        return {};
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    // Written from the right: up to 20 digits and a separator between groups.
+    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * m_separator.size());
+    QChar *const end = buffer.data() + buffer.size();
+    QChar *out = end;
+    for (int inGroup = 0;; ++inGroup) {
+        if (inGroup == 3) {
+            out -= m_separator.size();
+            std::copy(m_separator.begin(), m_separator.end(), out);
+            inGroup = 0;
+        }
+        *--out = QChar(char16_t(u'0' + magnitude % 10));
+        magnitude /= 10;
+        if (!magnitude)
+            break;
+    }
+    if (value < 0)
+        *--out = u'-';
+    return QString(out, end - out);
 }
 
 float toSingle(const QString &text, const QLocale &locale)
