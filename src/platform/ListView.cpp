@@ -141,9 +141,9 @@ void ListView::setViewMode(ViewMode mode)
 {
     if (mode < ViewMode::Icons || mode > ViewMode::Report)
         fail(InvalidPropertyValue);
-    if (mode == m_mode && m_shown)
+    QAbstractItemView *before = currentView(); // none before the first mode is set up
+    if (mode == m_mode && before)
         return;
-    QAbstractItemView *before = currentView();
     const bool hadFocus = before && before->hasFocus();
     // The size column leaves the report and comes back with its width, the row selected whole.
     QHeaderView *header = m_reportView->header();
@@ -152,7 +152,6 @@ void ListView::setViewMode(ViewMode mode)
     const QModelIndex current = m_listView->currentIndex();
     const bool selected = current.isValid() && m_listView->selectionModel()->isSelected(current);
     m_mode = mode;
-    m_shown = true;
     m_items->setShownFor(mode);
     if (mode == ViewMode::Report) {
         header->resizeSection(1, m_sizeWidth);

@@ -54,8 +54,7 @@ private:
     ItemView<QListView> *m_listView;
     ItemView<QTreeView> *m_reportView;
     ViewMode m_mode = ViewMode::Report;
-    bool m_shown = false; // whether a mode has been set up yet
-    int m_sizeWidth = 0;  // in pixels: the size column's, while it is out of the report
+    int m_sizeWidth = 0; // in pixels: the size column's, while it is out of the report
 };
 
 } // namespace platform

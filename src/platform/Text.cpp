@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <ranges>
 #include <string>
 
 namespace platform {
@@ -100,16 +101,12 @@ QString fromNativeName(QByteArrayView name)
 
 bool holdsRawBytes(QStringView name)
 {
-    for (qsizetype i = 0; i < name.size(); ++i)
-        if (isRawByte(name, i))
-            return true;
-    return false;
+    const auto at = std::views::iota(qsizetype(0), name.size());
+    return std::ranges::any_of(at, [name](qsizetype i) { return isRawByte(name, i); });
 }
 
 QByteArray toNativeName(QStringView name)
 {
-    if (!holdsRawBytes(name))
-        return name.toUtf8();
     QByteArray bytes;
     for (qsizetype i = 0, text = 0; i <= name.size(); ++i) {
         if (i < name.size() && !isRawByte(name, i))
@@ -135,11 +132,6 @@ std::array<quint32, 4> mapKey(std::string_view name)
     for (size_t k = 0; k < key.size() && k < 16; ++k)
         number[k / 4] |= quint32(static_cast<unsigned char>(key[k])) << (24 - 8 * (k % 4));
     return number;
-}
-
-QString formatGrouped(qint64 value, const QLocale &locale)
-{
-    return GroupedFormat(locale)(value);
 }
 
 GroupedFormat::GroupedFormat(const QLocale &locale)
@@ -192,11 +184,6 @@ qint32 toLong(const QString &text, const QLocale &locale)
 QString toText(float value, const QLocale &locale)
 {
     return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
-}
-
-QString toText(qint32 value, const QLocale &)
-{
-    return QString::number(value);
 }
 
 } // namespace platform
