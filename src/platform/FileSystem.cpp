@@ -78,9 +78,9 @@ QString FolderScan::findFirst(const QString &pattern, int attributes)
         names.contains(u'?'))
         fail(InvalidProcedureCall);
     close();
-    const QString folder = slash < 0    ? QStringLiteral(".")
-                           : slash == 0 ? QStringLiteral("/")
-                                        : pattern.left(slash);
+    // The root keeps its slash.
+    const QString folder =
+        slash < 0 ? QStringLiteral(".") : pattern.left(std::max<qsizetype>(slash, 1));
     m_prefix = toNativeName(pattern.left(slash + 1));
     m_ending = toNativeName(names.mid(1));
     if (m_path == Portable) {
@@ -107,11 +107,10 @@ QString FolderScan::findNext()
     return m_path == Portable ? nextPortable() : nextFast();
 }
 
-bool FolderScan::matches(const char *name, size_t size) const
+bool FolderScan::matches(QByteArrayView name) const
 {
-    const auto ending = size_t(m_ending.size());
-    return name[0] != '.' && size >= ending &&
-           qstrnicmp(name + size - ending, m_ending.constData(), ending) == 0;
+    return !name.startsWith('.') && name.size() >= m_ending.size() &&
+           qstrnicmp(name.last(m_ending.size()).data(), m_ending.constData(), m_ending.size()) == 0;
 }
 
 QString FolderScan::nextPortable()
@@ -121,10 +120,8 @@ QString FolderScan::nextPortable()
         if (error)
             break;
         const QString name = nameOf(m_entries->path().filename());
-        const QByteArray bytes = toNativeName(name);
         std::error_code ignored; // a broken link is no file
-        if (matches(bytes.constData(), size_t(bytes.size())) &&
-            m_entries->is_regular_file(ignored)) {
+        if (matches(toNativeName(name)) && m_entries->is_regular_file(ignored)) {
             m_entries.increment(error);
             if (error) // this name is listed; the failure shows at the next call
                 m_entries = {};
@@ -154,15 +151,14 @@ QString FolderScan::nextFast()
         }
         const auto *entry = reinterpret_cast<const dirent64 *>(m_batch.get() + m_position);
         m_position += entry->d_reclen;
-        const char *name = entry->d_name;
-        const size_t size = std::strlen(name);
+        const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
         // A link counts by what it points to; a broken one is no file.
         struct stat status;
-        if (matches(name, size) &&
+        if (matches(name) &&
             (entry->d_type == DT_REG ||
              ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-              ::fstatat(m_folder, name, &status, 0) == 0 && S_ISREG(status.st_mode))))
-            return fromNativeName(QByteArrayView(name, qsizetype(size)));
+              ::fstatat(m_folder, name.data(), &status, 0) == 0 && S_ISREG(status.st_mode))))
+            return fromNativeName(name);
     }
 #endif
     return {};

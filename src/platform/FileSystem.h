@@ -34,7 +34,7 @@ public:
     qint64 fileLength(const QString &path) const;
 
 private:
-    bool matches(const char *name, size_t size) const;
+    bool matches(QByteArrayView name) const;
     void close();
     QString nextFast();
     QString nextPortable();

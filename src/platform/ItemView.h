@@ -92,10 +92,8 @@ protected:
 private:
     void keepCurrentInSight()
     {
-        const QModelIndex current = this->currentIndex();
-        if (!m_followCurrent || !current.isValid() || !this->isVisible())
-            return;
-        this->scrollTo(current); // nothing moves while it is in sight
+        if (m_followCurrent && this->currentIndex().isValid() && this->isVisible())
+            this->scrollTo(this->currentIndex()); // nothing moves while it is in sight
     }
 
     bool m_followCurrent = false;
@@ -142,25 +140,22 @@ public:
                 drop();
         }
         drop();
-        int widest = -1;
-        qreal widestWidth = -1;
+        widestRow = -1;
+        qreal widest = -1;
         for (const auto &[estimate, row] : near)
             if (const qreal width =
                     metrics.horizontalAdvance(QString::fromStdString(items.entryAt(row).name));
-                width > widestWidth)
-                widestWidth = width, widest = row;
-        widestRow = widest;
+                width > widest)
+                widest = width, widestRow = row;
     }
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        const bool known = widestRow >= 0 && widestRow < index.model()->rowCount();
-        QSize size =
-            QStyledItemDelegate::sizeHint(option, known ? index.siblingAtRow(widestRow) : index);
         if (option.decorationPosition == QStyleOptionViewItem::Top) // the cell's width, two lines
-            size = QSize(option.rect.width(),
+            return QSize(option.rect.width(),
                          option.decorationSize.height() + 2 * option.fontMetrics.lineSpacing() + 4);
-        return size;
+        const bool known = widestRow >= 0 && widestRow < index.model()->rowCount();
+        return QStyledItemDelegate::sizeHint(option, known ? index.siblingAtRow(widestRow) : index);
     }
 
 protected:

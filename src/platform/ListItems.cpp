@@ -13,18 +13,19 @@ namespace platform {
 // The entry the reference stands for, whose one sub-item is the size.
 const ListEntry &ListItem::read(int subItem) const
 {
-    const ListEntry *entry = m_owner ? std::as_const(*m_owner).entry(m_id) : nullptr;
-    if (!entry) // none, or gone with a Clear
+    if (!m_owner || m_id >= m_owner->m_entries.size()) // none, or gone with a Clear
         fail(ObjectNotSet);
     if (subItem != 1)
         fail(InvalidPropertyValue);
-    return *entry;
+    return m_owner->m_entries[m_id];
 }
 
+// Changing an entry sorts the items anew.
 ListEntry &ListItem::change(int subItem)
 {
     read(subItem);
-    return *m_owner->changeEntry(m_id);
+    m_owner->changed();
+    return m_owner->m_entries[m_id];
 }
 
 void ListItem::setImage(bool ListEntry::*image, int number)
@@ -33,19 +34,6 @@ void ListItem::setImage(bool ListEntry::*image, int number)
     if (number < 0 || number > 1)
         fail(SubscriptOutOfRange);
     item.*image = number == 1;
-}
-
-const ListEntry *ListItems::entry(quint32 id) const
-{
-    return id < m_entries.size() ? &m_entries[id] : nullptr;
-}
-
-ListEntry *ListItems::changeEntry(quint32 id)
-{
-    if (id >= m_entries.size())
-        return nullptr;
-    changed();
-    return &m_entries[id];
 }
 
 void ListItems::changed()
@@ -126,7 +114,7 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
-    const ListEntry &item = m_entries[m_rows[size_t(index.row())]];
+    const ListEntry &item = entryAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:

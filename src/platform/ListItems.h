@@ -72,10 +72,6 @@ public:
     qsizetype count() { return flush(), qsizetype(m_rows.size()); }
     ListItem item(qsizetype row); // by display row, 0-based
 
-    // The entry of an item by the number Add gave it, none when gone with a Clear; changing
-    // it sorts the items anew.
-    const ListEntry *entry(quint32 id) const;
-    ListEntry *changeEntry(quint32 id);
     const ListEntry &entryAt(int row) const { return m_entries[m_rows[size_t(row)]]; }
 
     void setImages(const QPixmap &large, const QPixmap &small);
@@ -98,6 +94,7 @@ signals:
     void refilled();
 
 private:
+    friend class ListItem;
     void changed();
     int rows() const { return int(m_rows.size()); }
 

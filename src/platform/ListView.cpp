@@ -26,6 +26,8 @@ ListView::ListView(QWidget *parent)
     : QWidget(parent)
     , m_items(new ListItems(this))
     , m_stack(new QStackedWidget(this))
+    , m_listView(new ItemView<QListView>)
+    , m_reportView(new ItemView<QTreeView>)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -36,22 +38,20 @@ ListView::ListView(QWidget *parent)
     colours.setColor(QPalette::Base, colours.color(QPalette::Base));
     setPalette(colours);
 
-    auto *listView = new ItemView<QListView>;
-    auto *reportView = new ItemView<QTreeView>;
     // Asked before an in-place edit.
-    listView->mayEdit = reportView->mayEdit = [this] {
+    m_listView->mayEdit = m_reportView->mayEdit = [this] {
         bool cancel = false;
         emit BeforeLabelEdit(cancel);
         return !cancel;
     };
-    m_listView = listView;
-    m_reportView = reportView;
     m_listView->setModel(m_items);
     m_listView->setItemDelegate(new ItemDelegate(m_listView));
     m_listView->setUniformItemSizes(true);
     m_listView->setLayoutMode(QListView::Batched);
     m_listView->setBatchSize(2000);
     m_listView->setResizeMode(QListView::Adjust);
+    m_listView->setWrapping(true);
+    m_listView->setMovement(QListView::Static);
     m_reportView->setModel(m_items);
     m_reportView->setSelectionModel(m_listView->selectionModel());
     m_reportView->setRootIsDecorated(false);
@@ -141,9 +141,9 @@ void ListView::setViewMode(ViewMode mode)
 {
     if (mode < ViewMode::Icons || mode > ViewMode::Report)
         fail(InvalidPropertyValue);
-    if (mode == m_mode && m_shown)
+    QAbstractItemView *before = currentView(); // none before the first mode is set up
+    if (mode == m_mode && before)
         return;
-    QAbstractItemView *before = currentView();
     const bool hadFocus = before && before->hasFocus();
     // The size column leaves the report and comes back with its width, the row selected whole.
     QHeaderView *header = m_reportView->header();
@@ -152,7 +152,6 @@ void ListView::setViewMode(ViewMode mode)
     const QModelIndex current = m_listView->currentIndex();
     const bool selected = current.isValid() && m_listView->selectionModel()->isSelected(current);
     m_mode = mode;
-    m_shown = true;
     m_items->setShownFor(mode);
     if (mode == ViewMode::Report) {
         header->resizeSection(1, m_sizeWidth);
@@ -160,18 +159,15 @@ void ListView::setViewMode(ViewMode mode)
             m_listView->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
                                                               QItemSelectionModel::Rows);
     }
-    QAbstractItemView *shown = mode == ViewMode::Report
-                                   ? static_cast<QAbstractItemView *>(m_reportView)
-                                   : static_cast<QAbstractItemView *>(m_listView);
+    QAbstractItemView *shown =
+        mode == ViewMode::Report ? static_cast<QAbstractItemView *>(m_reportView) : m_listView;
     if (mode != ViewMode::Report) {
         m_listView->setViewMode(mode == ViewMode::Icons ? QListView::IconMode
                                                         : QListView::ListMode);
         m_listView->setIconSize(mode == ViewMode::Icons ? QSize(32, 32) : QSize(16, 16));
         m_listView->setFlow(mode == ViewMode::List ? QListView::TopToBottom
                                                    : QListView::LeftToRight);
-        m_listView->setWrapping(true);
         m_listView->setWordWrap(mode == ViewMode::Icons);
-        m_listView->setMovement(QListView::Static);
         m_listView->setSpacing(mode == ViewMode::Icons ? 6 : 1);
         // Icons get a cell of their own width, the other modes the widest name's.
         const QFontMetrics metrics(m_listView->font());
@@ -188,10 +184,7 @@ void ListView::setViewMode(ViewMode mode)
     setFocusProxy(shown);
     if (hadFocus)
         shown->setFocus();
-    if (mode == ViewMode::Report)
-        static_cast<ItemView<QTreeView> *>(m_reportView)->followCurrent();
-    else
-        static_cast<ItemView<QListView> *>(m_listView)->followCurrent();
+    mode == ViewMode::Report ? m_reportView->followCurrent() : m_listView->followCurrent();
 }
 
 float ListView::columnWidth(int column) const

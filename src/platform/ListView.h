@@ -12,6 +12,9 @@ class QTreeView;
 
 namespace platform {
 
+template <typename Base>
+class ItemView;
+
 // The map list: one model shown by an icon/list view (Icons, SmallIcons, List) or a
 // report view (Report), which share one selection.
 class ListView : public QWidget
@@ -48,11 +51,10 @@ private:
 
     ListItems *m_items;
     QStackedWidget *m_stack;
-    QListView *m_listView;
-    QTreeView *m_reportView;
+    ItemView<QListView> *m_listView;
+    ItemView<QTreeView> *m_reportView;
     ViewMode m_mode = ViewMode::Report;
-    bool m_shown = false; // whether a mode has been set up yet
-    int m_sizeWidth = 0;  // in pixels: the size column's, while it is out of the report
+    int m_sizeWidth = 0; // in pixels: the size column's, while it is out of the report
 };
 
 } // namespace platform

@@ -19,12 +19,13 @@ namespace platform {
 
 namespace {
 
-QSettings::Status openStatus(QSettings &settings)
+// The store is opened by its file name: QSettings keyed by organization and application
+// would also read $XDG_CONFIG_HOME/<application>.ini and the /etc/xdg files for
+// missing keys, and write what it found there into the user's own file.
+QString storeFile(const QString &appName)
 {
-    // Sections are parsed lazily: a damaged one would show only when it is
-    // reached, or at the next write, which keeps failing on it.
-    settings.allKeys();
-    return settings.status();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QLatin1Char('/') + appName + QLatin1Char('/') + appName + QStringLiteral(".ini");
 }
 
 void setAside(const QString &file)
@@ -34,52 +35,25 @@ void setAside(const QString &file)
     std::rename(from.constData(), to.constData());
 }
 
-QString storeFile(const QString &appName)
+// Sets a damaged store aside: the failure it is, or 0 when the store is sound or missing.
+int setAsideDamaged(const QString &appName)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QLatin1Char('/') + appName + QLatin1Char('/') + appName + QStringLiteral(".ini");
-}
-
-// The store by its file name: QSettings keyed by organization and application
-// would also read $XDG_CONFIG_HOME/<application>.ini and the /etc/xdg files for
-// missing keys, and write what it found there into the user's own file.
-class Store : public QSettings
-{
-public:
-    explicit Store(const QString &appName)
-        : QSettings(storeFile(appName), QSettings::IniFormat)
-    {
-    }
-};
-
-// A pipe or a device in place of the store would hold QSettings for ever, or
-// fill memory without end, as soon as it opens the store: such a thing is set
-// aside unread. True when it was.
-bool setAsideUnreadable(const QString &appName)
-{
+    // A pipe or a device in place of the store would hold QSettings for ever, or
+    // fill memory without end, as soon as it opens the store: such a thing is set
+    // aside unread.
     const QString file = storeFile(appName);
-    if (const QFileInfo about(file); !about.exists() || about.isFile() || about.isDir())
-        return false;
-    setAside(file);
-    return true;
-}
-
-// Fails once for a damaged store, after moving it out of the way.
-void checkReadable(const QString &appName)
-{
-    if (setAsideUnreadable(appName))
-        fail(PathFileAccessError);
-    Store settings(appName);
-    switch (openStatus(settings)) {
-    case QSettings::NoError:
-        return;
-    case QSettings::FormatError:
-        setAside(settings.fileName());
-        fail(InvalidFileFormat);
-    case QSettings::AccessError:
-        setAside(settings.fileName());
-        fail(PathFileAccessError);
+    if (const QFileInfo about(file); about.exists() && !about.isFile() && !about.isDir()) {
+        setAside(file);
+        return PathFileAccessError;
     }
+    QSettings settings(storeFile(appName), QSettings::IniFormat);
+    // Sections are parsed lazily: a damaged one would show only when it is
+    // reached, or at the next write, which keeps failing on it.
+    settings.allKeys();
+    if (settings.status() == QSettings::NoError)
+        return 0;
+    setAside(settings.fileName());
+    return settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError;
 }
 
 // Whether the file just written gives back every key and value of settings.
@@ -108,8 +82,9 @@ bool readsBack(const QSettings &settings)
 QString readSetting(const QString &appName, const QString &section, const QString &key,
                     const QString &defaultValue)
 {
-    checkReadable(appName);
-    Store settings(appName);
+    if (const int failure = setAsideDamaged(appName))
+        fail(failure); // once: from then on the store starts afresh
+    QSettings settings(storeFile(appName), QSettings::IniFormat);
     settings.beginGroup(section);
     const QVariant value = settings.value(key);
     if (!value.isValid())
@@ -126,14 +101,9 @@ QString readSetting(const QString &appName, const QString &section, const QStrin
 void writeSetting(const QString &appName, const QString &section, const QString &key,
                   const QString &value)
 {
-    setAsideUnreadable(appName);
-    {
-        // A damaged file would make QSettings drop what it cannot parse and
-        // report the write as failed: keep it aside and start afresh instead.
-        Store existing(appName);
-        if (openStatus(existing) != QSettings::NoError)
-            setAside(existing.fileName());
-    }
+    // A damaged file would make QSettings drop what it cannot parse and
+    // report the write as failed: keep it aside and start afresh instead.
+    setAsideDamaged(appName);
     // QSettings writes through QSaveFile, a temporary file renamed over the old
     // one; but a write cut short by a full disk or a file size limit is still
     // renamed over it and reported as done. So the new store is written under a
@@ -146,7 +116,7 @@ void writeSetting(const QString &appName, const QString &section, const QString 
     QSettings::Status status;
     bool whole;
     {
-        const Store existing(appName);
+        const QSettings existing(file, QSettings::IniFormat);
         QSettings settings(next, QSettings::IniFormat);
         for (const QString &name : existing.allKeys())
             settings.setValue(name, existing.value(name));

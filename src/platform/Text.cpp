@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <ranges>
 #include <string>
 
 namespace platform {
@@ -66,31 +67,6 @@ std::string sortKey(std::string_view name, size_t limit = std::string::npos)
     return key;
 }
 
-QString grouped(qint64 value, QStringView separator)
-{
-    if (value == 0)
-        return {};
-    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
-    // Written from the right: up to 20 digits and a separator between groups.
-    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * separator.size());
-    QChar *const end = buffer.data() + buffer.size();
-    QChar *out = end;
-    for (int inGroup = 0;; ++inGroup) {
-        if (inGroup == 3) {
-            out -= separator.size();
-            std::copy(separator.begin(), separator.end(), out);
-            inGroup = 0;
-        }
-        *--out = QChar(char16_t(u'0' + magnitude % 10));
-        magnitude /= 10;
-        if (!magnitude)
-            break;
-    }
-    if (value < 0)
-        *--out = u'-';
-    return QString(out, end - out);
-}
-
 double number(const QString &text, const QLocale &locale)
 {
     bool ok = false;
@@ -109,18 +85,15 @@ QString fromNativeName(QByteArrayView name)
         return QString::fromUtf8(name);
     QString text;
     for (qsizetype i = 0; i < name.size();) {
-        const uchar lead = uchar(name[i]);
-        const qsizetype length = lead < 0x80   ? 1
-                                 : lead < 0xC2 ? 0
-                                 : lead < 0xE0 ? 2
-                                 : lead < 0xF0 ? 3
-                                               : 4;
-        if (length > 0 && i + length <= name.size() && name.sliced(i, length).isValidUtf8()) {
-            text += QString::fromUtf8(name.sliced(i, length));
+        // A character's bytes are valid UTF-8, and no shorter beginning of them is.
+        qsizetype length = 1;
+        while (length < 4 && i + length < name.size() && !name.sliced(i, length).isValidUtf8())
+            ++length;
+        if (const QByteArrayView character = name.sliced(i, length); character.isValidUtf8()) {
+            text += QString::fromUtf8(character);
             i += length;
         } else {
-            text += QChar(0xDC00 + lead);
-            ++i;
+            text += QChar(0xDC00 + uchar(name[i++]));
         }
     }
     return text;
@@ -128,16 +101,12 @@ QString fromNativeName(QByteArrayView name)
 
 bool holdsRawBytes(QStringView name)
 {
-    for (qsizetype i = 0; i < name.size(); ++i)
-        if (isRawByte(name, i))
-            return true;
-    return false;
+    const auto at = std::views::iota(qsizetype(0), name.size());
+    return std::ranges::any_of(at, [name](qsizetype i) { return isRawByte(name, i); });
 }
 
 QByteArray toNativeName(QStringView name)
 {
-    if (!holdsRawBytes(name))
-        return name.toUtf8();
     QByteArray bytes;
     for (qsizetype i = 0, text = 0; i <= name.size(); ++i) {
         if (i < name.size() && !isRawByte(name, i))
@@ -165,11 +134,6 @@ std::array<quint32, 4> mapKey(std::string_view name)
     return number;
 }
 
-QString formatGrouped(qint64 value, const QLocale &locale)
-{
-    return grouped(value, locale.groupSeparator());
-}
-
 GroupedFormat::GroupedFormat(const QLocale &locale)
     : m_separator(locale.groupSeparator())
 {
@@ -177,7 +141,27 @@ GroupedFormat::GroupedFormat(const QLocale &locale)
 
 QString GroupedFormat::operator()(qint64 value) const
 {
-    return grouped(value, m_separator);
+    if (value == 0)
+        return {};
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    // Written from the right: up to 20 digits and a separator between groups.
+    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * m_separator.size());
+    QChar *const end = buffer.data() + buffer.size();
+    QChar *out = end;
+    for (int inGroup = 0;; ++inGroup) {
+        if (inGroup == 3) {
+            out -= m_separator.size();
+            std::copy(m_separator.begin(), m_separator.end(), out);
+            inGroup = 0;
+        }
+        *--out = QChar(char16_t(u'0' + magnitude % 10));
+        magnitude /= 10;
+        if (!magnitude)
+            break;
+    }
+    if (value < 0)
+        *--out = u'-';
+    return QString(out, end - out);
 }
 
 float toSingle(const QString &text, const QLocale &locale)
@@ -200,11 +184,6 @@ qint32 toLong(const QString &text, const QLocale &locale)
 QString toText(float value, const QLocale &locale)
 {
     return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
-}
-
-QString toText(qint32 value, const QLocale &)
-{
-    return QString::number(value);
 }
 
 } // namespace platform

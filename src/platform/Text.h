@@ -30,11 +30,9 @@ std::array<quint32, 4> mapKey(std::string_view name);
 
 // A count shown as "###,###,###": ASCII digits grouped in threes from the right
 // with the locale's group separator, no unit; zero gives empty text. Threes
-// always, whatever grouping the locale itself prefers.
-QString formatGrouped(qint64 value, const QLocale &locale);
-
-// The same, the separator read once: a scan formats a million sizes, and the
-// regional settings cannot change in the middle of one.
+// always, whatever grouping the locale itself prefers. The separator is read
+// once: a scan formats a million sizes, and the regional settings cannot change
+// in the middle of one.
 class GroupedFormat
 {
 public:
@@ -44,6 +42,11 @@ public:
 private:
     QString m_separator;
 };
+
+inline QString formatGrouped(qint64 value, const QLocale &locale)
+{
+    return GroupedFormat(locale)(value);
+}
 
 // Numbers as text in the user's regional format: written with ASCII digits and
 // sign and the locale's decimal separator, never a thousands separator (1440
@@ -59,7 +62,10 @@ qint32 toLong(const QString &text, const QLocale &locale = QLocale::system());
 
 // Up to seven significant digits, the precision of a single.
 QString toText(float value, const QLocale &locale = QLocale::system());
-QString toText(qint32 value, const QLocale &locale = QLocale::system());
+inline QString toText(qint32 value, const QLocale & = QLocale::system())
+{
+    return QString::number(value);
+}
 // A double would silently pick one of the two above.
 QString toText(double value, const QLocale &locale = QLocale::system()) = delete;
 

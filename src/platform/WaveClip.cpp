@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QtEndian>
 
 namespace platform {
 
@@ -29,16 +30,13 @@ constexpr quint64 ChunkHeaderSize = 8;
 constexpr quint64 PcmFormatSize = 16;
 
 // Little-endian fields; the caller has checked that they lie inside the bytes.
-quint16 word(QByteArrayView bytes, quint64 at)
+template <typename Field>
+Field field(QByteArrayView bytes, quint64 at)
 {
-    const auto *p = reinterpret_cast<const uchar *>(bytes.data()) + at;
-    return quint16(p[0] | (p[1] << 8));
+    return qFromLittleEndian<Field>(bytes.data() + at);
 }
-
-quint32 dword(QByteArrayView bytes, quint64 at)
-{
-    return quint32(word(bytes, at)) | (quint32(word(bytes, at + 2)) << 16);
-}
+constexpr auto word = field<quint16>;
+constexpr auto dword = field<quint32>;
 
 bool tagAt(QByteArrayView bytes, quint64 at, const char (&tag)[5])
 {
@@ -49,6 +47,12 @@ bool isPcm(const WaveFormat &f)
 {
     return f.formatTag == WaveFormatPcm && f.channels > 0 && f.samplesPerSecond > 0 &&
            f.bitsPerSample > 0 && f.blockAlign == f.channels * ((f.bitsPerSample + 7) / 8);
+}
+
+bool canPlay(const std::optional<RiffWave> &clip)
+{
+    return clip && (clip->format.bitsPerSample == 8 || clip->format.bitsPerSample == 16) &&
+           clip->dataSize >= clip->format.blockAlign;
 }
 
 } // namespace
@@ -87,21 +91,10 @@ std::optional<RiffWave> readRiffWave(QByteArrayView bytes) noexcept
     return wave;
 }
 
-namespace {
-
-bool canPlay(const std::optional<RiffWave> &clip)
-{
-    return clip && (clip->format.bitsPerSample == 8 || clip->format.bitsPerSample == 16) &&
-           clip->dataSize >= clip->format.blockAlign;
-}
-
-} // namespace
-
 SoundRequest soundRequest(QByteArrayView image, int flags) noexcept
 {
     SoundRequest request;
-    const std::optional<RiffWave> clip =
-        (flags & SndMemory) ? readRiffWave(image) : std::optional<RiffWave>();
+    const std::optional<RiffWave> clip = (flags & SndMemory) ? readRiffWave(image) : std::nullopt;
     if (canPlay(clip)) {
         request.action = SoundRequest::PlayClip;
         request.clip = *clip;
