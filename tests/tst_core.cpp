@@ -118,7 +118,7 @@ private slots:
                 result = errlog::logLine(QDate(2026, 12, 6), QTime::fromString(from), locale,
                                          ", Main, LoadMaps, ", errorMessage(Overflow));
             else if (what.startsWith("size"))
-                result = formatGrouped(from.toLongLong(), locale);
+                result = GroupedFormat(locale)(from.toLongLong());
             else if (what.startsWith("store"))
                 result = toText(from.toFloat(), locale);
             else if (what.startsWith("single"))

@@ -43,11 +43,6 @@ private:
     QString m_separator;
 };
 
-inline QString formatGrouped(qint64 value, const QLocale &locale)
-{
-    return GroupedFormat(locale)(value);
-}
-
 // Numbers as text in the user's regional format: written with ASCII digits and
 // sign and the locale's decimal separator, never a thousands separator (1440
 // is "1440" in every language, so a store written in one reads in any other);
