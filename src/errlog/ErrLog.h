@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/ErrorCatalogue.h"
+#include "platform/TestSeams.h"
 
 #include <QDate>
 #include <QLocale>
@@ -37,6 +38,10 @@ public:
     void attempt(Statement &&statement) noexcept
     {
         try {
+            ++m_statement;
+            if (platform::seams::refuseStatement &&
+                platform::seams::refuseStatement(m_label, m_statement))
+                platform::fail(platform::ApplicationDefined);
             statement();
         } catch (const platform::Failure &failure) {
             LogError(m_label, failure.number());
@@ -49,6 +54,7 @@ public:
 
 private:
     const char *m_label;
+    int m_statement = 0;
 };
 
 } // namespace errlog
