@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The windows as a German user meets them (see main()): what each action
-// plays, scans, shows and logs, the settings kept between runs, and the map
-// list's modes, order, long names and selection under keys, presses and the
-// View menu.
+// The windows as a German user meets them (see main()): what each action shows,
+// plays, scans and logs, the settings kept between runs, and the map list's
+// modes, order and gestures.
 #include "About.h"
 #include "Main.h"
 #include "TestSupport.h"
@@ -14,7 +13,6 @@
 #include <QtWidgets>
 
 #include <csignal>
-#include <stdexcept>
 
 #include <sys/resource.h>
 
@@ -22,62 +20,232 @@ using namespace testsupport;
 
 namespace {
 
-const QString NoGame = ", Main, cmdPlay_Click, File not found";
-const QString Thrown = "Application-defined or object-defined error";
-// Blanks, a comma, and well past the 259 characters of the old fixed buffers.
-const QString Atomic = "Duke Nukem 3D, Atomic" + QString("/a-long-name").repeated(25);
-
 // The settings store in this test's configuration folder, as STORE in shell().
 const QString StoreFile = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
+const QString Long = "<b>A really long name for a map, with more words.MAP"; // not markup
+// Blanks, a comma, and well past the 259 characters of the old fixed buffers.
+const QString Atomic = "Duke Nukem 3D, Atomic" + QString("/a-long-name").repeated(25);
 
 platform::ListView *mapList(QWidget &window)
 {
     return window.findChild<platform::ListView *>("lvwMaps");
 }
 
-QTestData &row(const char *name, const QString &how, const QString &answer = {})
-{
-    return QTest::newRow(name) << how << answer;
-}
-
-const QString Long = "<b>A really long name for a map, with more words.MAP"; // not markup
-
-// Adds the names in turn, each with its position as its size text; they show
-// when the event loop comes round.
+// Adds the names in turn, each with its position as its size text and both
+// pictures; they show when the event loop comes round.
 void fill(platform::ListView &list, const QStringList &names)
 {
     for (qsizetype i = 0; i < names.size(); ++i) {
         platform::ListItem item = list.items().Add();
         item.setText(names[i]);
         item.setSubItems(1, QString::number(i));
+        item.setIcon(1);
+        item.setSmallIcon(1);
     }
+}
+
+// Whether the window shows the background tile at every point of the area
+// (in the window's pixels), the tiles laid from its client area's corner.
+bool tiled(QWidget &window, const QPixmap &tile, const QRect &area)
+{
+    const QImage shot = window.grab().toImage(), picture = tile.toImage();
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (shot.pixel(x, y) != picture.pixel(x % tile.width(), y % tile.height()))
+                return false;
+    return true;
+}
+
+// The main window of an actions() row, with what its steps noted.
+class Scene : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Scene(frmMain &form)
+        : form(form)
+    {
+        connect(&m_modal, &QTimer::timeout, this, &Scene::answerModal);
+        m_modal.start(20);
+    }
+    // Stands in for the user's browser and mail program.
+    Q_INVOKABLE void open(const QUrl &url) { seen << "opened " + url.toString(); }
+
+    frmMain &form;
+    QString answer; // for the next modal window: a folder to choose, or keys
+    QStringList seen;
+
+private:
+    // The next modal window answered as a user would; what it showed is noted.
+    // One still open after its answer is noted and cancelled.
+    void answerModal()
+    {
+        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!box || !box->isActiveWindow())
+            return;
+        seen << box->windowTitle() << box->parentWidget()->objectName();
+        if (auto *chooser = qobject_cast<QFileDialog *>(box)) {
+            const bool asked = chooser->fileMode() == QFileDialog::Directory &&
+                               chooser->testOption(QFileDialog::ShowDirsOnly) &&
+                               !chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
+            seen << chooser->directory().path() << (asked ? "folders only, read-only" : "other");
+            if (answer.isEmpty())
+                return chooser->reject();
+            // The folder's name typed below its parent.
+            chooser->setDirectory(QFileInfo(answer).path());
+            chooser->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(answer).fileName());
+            return box->accept();
+        }
+        for (const char *name : {"lblTop", "lblMiddle", "lblSite", "lblEmail"})
+            seen << box->findChild<QLabel *>(name)->text();
+        const QImage icon = box->findChild<QLabel *>("Image1")->pixmap().toImage();
+        const bool hard = icon == box->windowIcon().pixmap(32).toImage().scaled(136, 136);
+        seen << (hard ? "hard edges" : "smooth");
+        answer == "close" ? void(box->close())
+                          : QTest::keySequence(box->focusWidget(), QKeySequence(answer));
+        // An access key clicks its button a moment later.
+        if (!QTest::qWaitFor([&] { return !box->isVisible(); },
+                             answer.startsWith("Alt+") ? 5000 : 0))
+            seen << "stayed open", box->reject();
+    }
+
+    QTimer m_modal;
+};
+
+// One step of the user, or of the world around the window.
+using Step = std::function<void(Scene &)>;
+
+Step keys(const QString &sequence)
+{
+    return [=](Scene &s) { QTest::keySequence(s.form.windowHandle(), QKeySequence(sequence)); };
+}
+
+Step press(const QString &name) // a button, or an entry of the View menu
+{
+    return [=](Scene &s) {
+        if (auto *entry = s.form.findChild<QAction *>(name))
+            return entry->trigger();
+        s.form.findChild<QAbstractButton *>(name)->click();
+    };
+}
+
+Step type(const QString &folder)
+{
+    return [=](Scene &s) { folderBox(s.form)->setText(folder); };
+}
+
+Step answering(const QString &answer)
+{
+    return [=](Scene &s) { s.answer = answer; };
+}
+
+// The statement of the procedure fails as a failing call would.
+Step refuse(const char *label, int statement)
+{
+    return [=](Scene &) {
+        platform::seams::refuseStatement = [=](const char *procedure, int at) {
+            return at == statement && qstrcmp(procedure, label) == 0;
+        };
+    };
+}
+
+// Opens the About box beside the window, as its own window, for what follows.
+Step inAbout(const std::function<void(frmAbout &)> &then)
+{
+    return [=](Scene &s) {
+        frmAbout box(&s.form);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        then(box);
+    };
+}
+
+// A link clicked twice, between the clicks a double click as the desktop sends it:
+// its second press is not another click.
+Step clickTwice(const char *link)
+{
+    return inAbout([=](frmAbout &box) {
+        for (auto step : {QTest::MouseClick, QTest::MousePress, QTest::MouseDClick,
+                          QTest::MouseRelease, QTest::MouseClick})
+            QTest::mouseEvent(step, box.findChild<QLabel *>(link), Qt::LeftButton, {}, {});
+        QVERIFY(box.isVisible());
+    });
+}
+
+const Step withOpener = [](Scene &s) {
+    for (const char *scheme : {"https", "mailto"})
+        QDesktopServices::setUrlHandler(scheme, &s, "open");
+};
+const Step doubleClick = [](Scene &s) {
+    QAbstractItemView *view = mapList(s.form)->currentView();
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+                       view->visualRect(view->model()->index(0, 0)).center());
+};
+const Step closeBox = [](Scene &s) { s.form.close(); };
+const Step checkpoint = [](Scene &) {
+    emit qApp->commitDataRequest(*qApp->findChild<QSessionManager *>());
+};
+const Step noteFocus = [](Scene &s) {
+    s.seen << "focus " + QApplication::focusWidget()->objectName();
+};
+const Step noteView = [](Scene &s) {
+    s.seen << "view " + QString::number(int(mapList(s.form)->viewMode()));
+};
+const Step noteStored = [](Scene &s) {
+    s.seen << "stored " +
+                  QSettings(StoreFile, QSettings::IniFormat).value("Config/DukePath").toString();
+};
+const Step noteList = [](Scene &s) {
+    platform::ListItems &items = mapList(s.form)->items();
+    s.seen << folderBox(s.form)->text();
+    for (int row = 0; row < items.count(); ++row)
+        s.seen << items.item(row).Text() + ' ' + items.item(row).SubItems(1);
+};
+// Outside a paint event nothing can be drawn: each tile's statement fails.
+const Step paintOutside = [](Scene &s) {
+    const QSize size = s.form.size();
+    if (tiled(s.form, s.form.backgroundTile(), {0, 0, 140, 1}) &&
+        tiled(s.form, s.form.backgroundTile(), {0, size.height() - 3, size.width(), 3}))
+        s.seen << "tiled";
+    s.form.Form_Paint();
+};
+const Step paintAboutOutside = inAbout([](frmAbout &box) {
+    const QPixmap tile = qobject_cast<frmMain *>(box.parentWidget())->backgroundTile();
+    if (tiled(box, tile, {136, 0, 140, 1})) // right of the icon
+        box.Form_Paint();
+});
+// A screen reader can name every control a user can reach, in every view.
+const Step noteUnnamed = inAbout([](frmAbout &box) {
+    auto &form = *qobject_cast<frmMain *>(box.parentWidget());
+    for (int mode = 0; mode < 4; ++mode) {
+        mapList(form)->setViewMode(platform::ViewMode(mode));
+        for (QWidget *control : form.findChildren<QWidget *>() + box.findChildren<QWidget *>())
+            if (auto *face = QAccessible::queryAccessibleInterface(control);
+                control->isVisible() && control->focusPolicy() != Qt::NoFocus &&
+                (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
+                QFAIL(qPrintable("unnamed: " + control->objectName()));
+    }
+});
+
+struct Outcome
+{
+    QStringList seen = {};  // what the steps and the modal windows noted, then the current folder
+    QStringList heard = {}; // the clips asked for and the maps scanned, in order
+    QStringList log = {};
+    bool closed = false;
+};
+
+void row(const char *name, const QList<Step> &steps, const Outcome &outcome)
+{
+    QTest::newRow(name) << steps << outcome.seen << outcome.heard << outcome.log << outcome.closed;
 }
 
 } // namespace
 
+Q_DECLARE_METATYPE(QList<Step>)
+
 class tst_Main : public QObject
 {
     Q_OBJECT
-    QStringList m_opened;
-    int m_refusedType = -1; // done: -2
-    QString m_refusedTarget;
-
-public:
-    // Stands in for the user's browser and mail program.
-    Q_INVOKABLE void open(const QUrl &url) { m_opened << url.toString(); }
-
-    // Fails, once, the statement that sends an event of the refused type
-    // to the object of the refused name or window title.
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        const auto *widget = qobject_cast<QWidget *>(watched);
-        if (event->type() != m_refusedType ||
-            (watched->objectName() != m_refusedTarget &&
-             (!widget || widget->windowTitle() != m_refusedTarget)))
-            return false;
-        m_refusedType = -2;
-        throw std::runtime_error("refused");
-    }
 
 private slots:
     void init()
@@ -85,199 +253,135 @@ private slots:
         QVERIFY(QDir::setCurrent(scratch("cwd")) &&
                 shell(R"(cd "$S" && rm -rf duke3d cwd/Levrun.VNL "$XDG_CONFIG_HOME/Levrun")"));
         soundRequests.clear();
-        m_opened.clear();
     }
 
-    // The stored game folder holds E1L1.MAP; the list has the focus. What a
-    // modal window or the View menu showed, the clips asked for and the maps
-    // scanned, in order, the log, the folder made current, whether the window
-    // closed, and where keys that move the focus left it; "|" between them.
+    // The stored game folder holds E1L1.MAP; the list has the focus.
     void actions_data()
     {
-        QTest::addColumn<QString>("how");    // keys, a control, or a gesture
-        QTest::addColumn<QString>("answer"); // to the modal window; "; refuse" what fails
-        QTest::addColumn<QString>("outcome");
-        const QString chooser = "Select Duke Nukem 3D folder:|frmMain|/|folders only, read-only";
-        const QString about = "About Levrun|frmMain|Levrun v1.0\r\nA Windows front-end for Duke "
-                              "Nukem 3D maps|written by " LEVRUN_AUTHOR "\r\n\r\n|" LEVRUN_SITE
-                              "|e-mail: " LEVRUN_EMAIL "|hard edges|WAV4 1";
-        const QString play = "WAV3 1|" + NoGame + "|duke3d", refresh = "WAV1 1|E1L1.MAP";
-        const QString paint = "Form_Paint, Invalid procedure call or argument";
-        row("start-up", {}) << "E1L1.MAP|WAV6 1";
-        row("Alt+R", "keys Alt+R") << refresh;
-        row("menu's Refresh", "mnuViewRefresh") << "E1L1.MAP";
-        row("chooser, a long name", "cmdSelectFolder", scratch(Atomic)) << chooser + "|L.MAP";
-        row("chooser, same folder", "cmdSelectFolder", scratch("duke3d")) << chooser + "|E1L1.MAP";
-        row("chooser, a name not UTF-8", "cmdSelectFolder", scratch("duke\uFFFD"))
-            << chooser + "|N.MAP";
-        row("Alt+P", "keys Alt+P") << play;
-        row("Enter in the list", "keys Return") << play;
-        row("double click", "double click") << play;
-        row("another key in the list", "keys A") << "";
-        row("Tab, Enter on Play", "keys Tab, Return") << play + "|focus cmdPlay";
-        row("Enter in the box: no default", "keys Backtab, Backtab, Return") << "focus txtDukePath";
-        row("Alt+F moves to Refresh, pressing nothing", "keys Alt+F") << "focus cmdRefresh";
-        row("Play, folder gone: started from the one before", "cmdPlay", "text:" + scratch("gone"))
-            << "WAV3 1|, Main, cmdPlay_Click, Path not found|" + NoGame;
-        row("About, Alt+O", "cmdAbout", "Alt+O") << about + "|WAV5 1";
-        row("About, Enter", "cmdAbout", "Return") << about + "|WAV5 1";
-        row("Alt+A, close box", "keys Alt+A", "close") << about; // Escape: Form_KeyPress below
-        row("web address", "lblSite", "opener") << LEVRUN_SITE "|" LEVRUN_SITE;
-        row("e-mail address", "lblEmail", "opener")
-            << "mailto:" LEVRUN_EMAIL "|mailto:" LEVRUN_EMAIL;
+        QTest::addColumn<QList<Step>>("steps");
+        QTest::addColumn<QStringList>("seen");
+        QTest::addColumn<QStringList>("heard");
+        QTest::addColumn<QStringList>("log");
+        QTest::addColumn<bool>("closed");
+        const QStringList chooser{"Select Duke Nukem 3D folder:", "frmMain", "/",
+                                  "folders only, read-only"};
+        const QStringList about{"About Levrun",
+                                "frmMain",
+                                "Levrun v1.0\r\nA Windows front-end for Duke Nukem 3D maps",
+                                "written by " LEVRUN_AUTHOR "\r\n\r\n",
+                                LEVRUN_SITE,
+                                "e-mail: " LEVRUN_EMAIL,
+                                "hard edges"};
+        const QString noGame = ", Main, cmdPlay_Click, File not found";
+        const QString refused = "Application-defined or object-defined error";
+        const QString gone = scratch("gone"), duke = scratch("duke3d"), atomic = scratch(Atomic);
+        const Outcome played{{"in duke3d"}, {"WAV3 1"}, {noGame}};
+        row("start-up", {}, {{}, {"E1L1.MAP", "WAV6 1"}});
+        row("Alt+R", {keys("Alt+R")}, {{}, {"WAV1 1", "E1L1.MAP"}});
+        row("menu's Refresh, sizes grouped as in German", {press("mnuViewRefresh"), noteList},
+            {{duke, "E1L1.MAP 1.234.567"}, {"E1L1.MAP"}});
+        row("chooser, a long name, saved at close",
+            {answering(atomic), press("cmdSelectFolder"), closeBox, noteStored},
+            {chooser + QStringList{"stored " + atomic}, {"L.MAP"}, {}, true});
+        row("chooser, same folder", {answering(duke), press("cmdSelectFolder")},
+            {chooser, {"E1L1.MAP"}});
+        row("chooser, a name not UTF-8",
+            {answering(scratch("duke\uFFFD")), press("cmdSelectFolder")}, {chooser, {"N.MAP"}});
+        row("chooser cancelled: nothing changes", {press("cmdSelectFolder"), noteList},
+            {chooser + QStringList{duke, "E1L1.MAP 1.234.567"}});
+        row("Alt+P", {keys("Alt+P")}, played);
+        row("Enter in the list", {keys("Return")}, played);
+        row("double click", {doubleClick}, played);
+        row("another key in the list", {keys("A")}, {});
+        row("Tab, Enter on Play", {keys("Tab, Return"), noteFocus},
+            {{"focus cmdPlay", "in duke3d"}, {"WAV3 1"}, {noGame}});
+        row("Enter in the box: no default", {keys("Backtab, Backtab, Return"), noteFocus},
+            {{"focus txtDukePath"}});
+        row("Alt+F moves to Refresh, pressing nothing", {keys("Alt+F"), noteFocus},
+            {{"focus cmdRefresh"}});
+        row("Play, folder gone: started from the one before", {type(gone), press("cmdPlay")},
+            {{}, {"WAV3 1"}, {", Main, cmdPlay_Click, Path not found", noGame}});
+        row("About, Alt+O", {answering("Alt+O"), press("cmdAbout")}, {about, {"WAV4 1", "WAV5 1"}});
+        row("About, Enter", {answering("Return"), press("cmdAbout")},
+            {about, {"WAV4 1", "WAV5 1"}});
+        row("Alt+A, close box", {answering("close"), keys("Alt+A")}, {about, {"WAV4 1"}});
+        row("About, Escape", {answering("Esc"), keys("Alt+A")}, {about, {"WAV4 1"}});
+        row("web address", {withOpener, clickTwice("lblSite")},
+            {{"opened " LEVRUN_SITE, "opened " LEVRUN_SITE}});
+        row("e-mail address", {withOpener, clickTwice("lblEmail")},
+            {{"opened mailto:" LEVRUN_EMAIL, "opened mailto:" LEVRUN_EMAIL}});
         const QString noOpener = ", About, %1_Click, File not found";
-        row("web, no opener", "lblSite") << QStringList(2, noOpener.arg("lblSite")).join('|');
-        row("mail, no opener", "lblEmail") << QStringList(2, noOpener.arg("lblEmail")).join('|');
-        row("close box", "close box") << "closed";
-        row("session checkpoint: saved, left open", "session save") << "saved";
-        row("screen reader names, all views, both windows", "names") << "";
+        row("web, no opener", {clickTwice("lblSite")},
+            {{}, {}, QStringList(2, noOpener.arg("lblSite"))});
+        row("mail, no opener", {clickTwice("lblEmail")},
+            {{}, {}, QStringList(2, noOpener.arg("lblEmail"))});
+        row("close box", {closeBox}, {{}, {}, {}, true});
+        row("session checkpoint: saved, left open", {type(gone), checkpoint, noteStored},
+            {{"stored " + gone}});
+        row("View entries, each its own mode",
+            {press("mnuViewIcons"), noteView, press("mnuViewSmallIcons"), noteView,
+             press("mnuViewList"), noteView, press("mnuViewReport"), noteView},
+            {{"view 0", "view 1", "view 2", "view 3"}});
+        row("screen reader names, all views, both windows", {noteUnnamed}, {});
         // An empty folder text scans the root, which holds no maps (the current folder does).
-        row("Refresh, no folder text", "cmdRefresh", "text:") << "WAV1 1";
-        // Outside a paint event nothing can be drawn: one line for each tile.
-        row("Form_Paint", "Form_Paint") << QStringList(16, ", Main, " + paint).join('|');
-        row("About's Form_Paint", "About Form_Paint")
-            << QStringList(8, ", About, " + paint).join('|');
-        // Failures that only a Qt call can raise, each under its handler's label.
-        row("Form_Load", "About", "; refuse WindowTitleChange About Levrun")
-            << ", About, Form_Load, " + Thrown;
-        row("cmdAbout_Click", "cmdAbout", "; refuse WindowTitleChange frmAbout")
-            << "WAV4 1|, Main, cmdAbout_Click, " + Thrown;
-        row("Form_KeyPress", "cmdAbout", "Esc; refuse Close frmAbout")
-            << about + "|, About, Form_KeyPress, " + Thrown;
-        row("cmdExit_Click", "cmdExit", "; refuse Close frmMain")
-            << "WAV2|, Main, cmdExit_Click, " + Thrown;
-        for (const char *entry :
-             {"mnuViewIcons", "mnuViewSmallIcons", "mnuViewList", "mnuViewReport"})
-            row(entry, entry, "page") << QString(", Main, %1_Click, ").arg(entry) + Thrown;
+        row("Refresh, no folder text", {type(""), press("cmdRefresh")}, {{}, {"WAV1 1"}});
+        const QString paint = "Form_Paint, Invalid procedure call or argument";
+        row("Form_Paint", {paintOutside}, {{"tiled"}, {}, QStringList(16, ", Main, " + paint)});
+        row("About's Form_Paint", {paintAboutOutside},
+            {{}, {}, QStringList(8, ", About, " + paint)});
+        // A failed statement is logged under its procedure's label; the next one runs.
+        row("About's Form_Load, no title: the captions still set",
+            {refuse(", About, Form_Load, ", 1), answering("Return"), press("cmdAbout")},
+            {QStringList{"<frmAbout>"} + about.mid(1),
+             {"WAV4 1", "WAV5 1"},
+             {", About, Form_Load, " + refused}});
+        row("cmdAbout_Click, no clip: the box still opens",
+            {refuse(", Main, cmdAbout_Click, ", 1), answering("Return"), press("cmdAbout")},
+            {about, {"WAV5 1"}, {", Main, cmdAbout_Click, " + refused}});
+        row("Form_KeyPress, Escape refused: the box stays",
+            {refuse(", About, Form_KeyPress, ", 1), answering("Esc"), press("cmdAbout")},
+            {about + QStringList{"stayed open"},
+             {"WAV4 1"},
+             {", About, Form_KeyPress, " + refused}});
+        row("cmdExit_Click, close refused: the window stays",
+            {refuse(", Main, cmdExit_Click, ", 2), press("cmdExit")},
+            {{}, {"WAV2"}, {", Main, cmdExit_Click, " + refused}});
     }
 
     void actions()
     {
-        QFETCH(QString, how);
-        QFETCH(QString, answer);
-        QFETCH(QString, outcome);
-        const QString refused = answer.section("; refuse ", 1); // "Close frmMain"
-        m_refusedType =
-            QMetaEnum::fromType<QEvent::Type>().keyToValue(refused.section(' ', 0, 0).toLatin1());
-        m_refusedTarget = refused.section(' ', 1);
-        answer = answer.section("; refuse ", 0, 0);
+        QFETCH(QList<Step>, steps);
+        QFETCH(QStringList, seen);
+        QFETCH(QStringList, heard);
+        QFETCH(QStringList, log);
+        QFETCH(bool, closed);
         QVERIFY(shell("A='" + Atomic.toUtf8() + R"('; cd "$S" && mkdir -p duke3d "$A"
             N=$(printf 'duke\377'); mkdir -p "$N"; truncate -s 1 "$N/N.MAP"
-            truncate -s 1 duke3d/E1L1.MAP "$A/L.MAP" cwd/HERE.MAP)"));
+            truncate -s 1234567 duke3d/E1L1.MAP && truncate -s 1 "$A/L.MAP" cwd/HERE.MAP)"));
         QSettings(StoreFile, QSettings::IniFormat).setValue("Config/DukePath", scratch("duke3d"));
         platform::seams::lengthQuery = [](const QString &path) {
             soundRequests << QFileInfo(path).fileName();
         };
         frmMain form;
-        // A view change ends with a page change. For those rows the window stays
-        // hidden: with no focus to carry over, a failure there leaves nothing in
-        // Qt half done. A page taken out (-1) is not yet a view change.
-        const bool shown = answer != "page";
-        mapList(form)->setViewMode(platform::ViewMode(how == "mnuViewReport" ? 0 : 3));
-        shown ? form.showCentred()
-              : void(connect(
-                    form.findChild<QStackedWidget *>(), &QStackedWidget::currentChanged, this,
-                    [](int page) { page < 0 ? void() : throw std::runtime_error("refused"); }));
-        QVERIFY(!shown || QTest::qWaitForWindowActive(&form));
-        if (!how.isEmpty())
-            soundRequests.clear();
-        if (answer.startsWith("text:"))
-            folderBox(form)->setText(answer.mid(5)); // typed after the scan
-        // The next modal window answered as a user would: the chooser goes to the
-        // folder answer and confirms it, the About box gets the keys in answer
-        // ("close": its close box). What it showed is noted. One kept open by a
-        // failure is cancelled.
-        QStringList modal;
-        QTimer answering;
-        connect(&answering, &QTimer::timeout, this, [&] {
-            auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (box && !modal.isEmpty() && m_refusedType == -2)
-                return box->reject();
-            if (!box || !box->isActiveWindow() || !modal.isEmpty())
-                return;
-            modal << box->windowTitle() << box->parentWidget()->objectName();
-            if (auto *chooser = qobject_cast<QFileDialog *>(box)) {
-                const bool asked = chooser->fileMode() == QFileDialog::Directory &&
-                                   chooser->testOption(QFileDialog::ShowDirsOnly) &&
-                                   !chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
-                modal << chooser->directory().path()
-                      << (asked ? "folders only, read-only" : "other");
-                // The folder's name typed, or clicked, below its parent.
-                chooser->setDirectory(QFileInfo(answer).path());
-                chooser->findChild<QLineEdit *>("fileNameEdit")
-                    ->setText(QFileInfo(answer).fileName());
-                return box->accept();
-            }
-            for (const char *name : {"lblTop", "lblMiddle", "lblSite", "lblEmail"})
-                modal << box->findChild<QLabel *>(name)->text();
-            const QImage icon = box->findChild<QLabel *>("Image1")->pixmap().toImage();
-            modal << (icon == box->windowIcon().pixmap(32).toImage().scaled(136, 136) ? "hard edges"
-                                                                                      : "smooth");
-            answer == "close" ? void(box->close())
-                              : QTest::keySequence(box->focusWidget(), QKeySequence(answer));
+        form.showCentred();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        Scene scene(form);
+        const auto restore = qScopeGuard([] { // before the scene goes
+            platform::seams::refuseStatement = nullptr;
+            for (const char *scheme : {"https", "mailto"})
+                QDesktopServices::unsetUrlHandler(scheme);
         });
-        answering.start(20);
-        qApp->installEventFilter(this);
-        for (const char *scheme : {"https", "mailto"})
-            answer == "opener" ? QDesktopServices::setUrlHandler(scheme, this, "open")
-                               : QDesktopServices::unsetUrlHandler(scheme);
-        // The top row of pixels across a tile's edge, where no control covers it.
-        const auto tiled = [&](QWidget &window, int from) {
-            const QImage shot = window.grab().toImage(), tile = form.backgroundTile().toImage();
-            for (int x = from; x < from + 140; ++x)
-                if (shot.pixel(x, 0) != tile.pixel(x % 132, 0))
-                    return false;
-            return true;
-        };
-        if (how.startsWith("keys "))
-            QTest::keySequence(form.windowHandle(), QKeySequence(how.mid(5)));
-        else if (QAbstractItemView *view = mapList(form)->currentView(); how == "double click")
-            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
-                               view->visualRect(view->model()->index(0, 0)).center());
-        else if (how == "close box")
-            form.close();
-        else if (how == "session save") {
-            emit qApp->commitDataRequest(*qApp->findChild<QSessionManager *>());
-            if (QSettings(StoreFile, QSettings::IniFormat).contains("Config/Column1"))
-                modal << "saved";
-        } else if (how == "Form_Paint" && tiled(form, 0))
-            form.Form_Paint();
-        else if (auto *action = form.findChild<QAction *>(how))
-            action->trigger();
-        else if (auto *button = form.findChild<QPushButton *>(how))
-            button->click();
-        else if (frmAbout box(&form); how != "About") {
-            box.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&box));
-            if (how == "About Form_Paint" && tiled(box, 136)) // right of the icon
-                box.Form_Paint();
-            // Two clicks, between them a double click as the desktop sends it:
-            // its second press is not another click.
-            for (auto step : {QTest::MouseClick, QTest::MousePress, QTest::MouseDClick,
-                              QTest::MouseRelease, QTest::MouseClick})
-                if (auto *link = box.findChild<QLabel *>(how))
-                    QTest::mouseEvent(step, link, Qt::LeftButton, {}, {});
-            QVERIFY(box.isVisible()); // open for another click
-            // A screen reader can name every control a user can reach.
-            for (int mode = 0; how == "names" && mode < 4; ++mode) {
-                mapList(form)->setViewMode(platform::ViewMode(mode));
-                for (QWidget *control :
-                     form.findChildren<QWidget *>() + box.findChildren<QWidget *>())
-                    if (auto *face = QAccessible::queryAccessibleInterface(control);
-                        control->isVisible() && control->focusPolicy() != Qt::NoFocus &&
-                        (!face || face->text(QAccessible::Name).trimmed().isEmpty()))
-                        modal << "unnamed " + control->objectName();
-            }
-        }
-        const auto seen = [&] {
-            QStringList got = modal + soundRequests + m_opened + logged();
-            if (QDir::current().dirName() != "cwd")
-                got << QDir::current().dirName();
-            if (how.contains("Alt+F") || how.contains("tab", Qt::CaseInsensitive))
-                got << "focus " + QApplication::focusWidget()->objectName();
-            return (shown && !form.isVisible() ? got << "closed" : got).join('|');
-        };
-        QTRY_COMPARE(seen(), outcome);
+        if (!steps.isEmpty())
+            soundRequests.clear();
+        for (const Step &step : steps)
+            if (step(scene); QTest::currentTestFailed())
+                return;
+        QTRY_COMPARE(soundRequests, heard); // an access key clicks its button a moment later
+        if (QDir::current().dirName() != "cwd")
+            scene.seen << "in " + QDir::current().dirName();
+        QCOMPARE(scene.seen, seen);
+        QCOMPARE(logged(), log);
+        QCOMPARE(!form.isVisible(), closed);
         // A button held down would click when it comes up.
         QVERIFY(!form.findChild<QPushButton *>("cmdRefresh")->isDown());
     }
@@ -291,40 +395,44 @@ private slots:
     {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<bool>("restart");
-        QTest::addColumn<QString>("outcome");
-        const QString load = "|, Main, LoadSettings, ",
-                      noFolder = "|, Main, LoadMaps, Path not found";
-        const QString notWritten = "|, Main, SaveSettings, Path/File access error";
+        QTest::addColumn<QStringList>("values"); // both widths, the view, the folder
+        QTest::addColumn<QStringList>("log");
+        const QString load = ", Main, LoadSettings, ",
+                      noFolder = ", Main, LoadMaps, Path not found";
         // with a byte that is not text, from a folder name that is not UTF-8
         const QString typed =
-            R"(|  /no such/Düke, "Atomic"\@Variant(x);y#z=w  )" + QString(QChar(0xDCE9));
+            R"(  /no such/Düke, "Atomic"\@Variant(x);y#z=w  )" + QString(QChar(0xDCE9));
         const QByteArray earlier = "[Config]\nColumn1=1500\nColumn2=1500\nView=0\nDukePath=/old\n";
-        const QByteArray zeros(300, '0');
         // No store of its own: the defaults, and nothing made by reading.
         QTest::newRow("another file's keys not read")
-            << QByteArray("other:[Config]\nView=1\nDukePath=/no\n") << false << "1440|1440|3|";
+            << QByteArray("other:[Config]\nView=1\nDukePath=/no\n") << false
+            << QStringList{"1440", "1440", "3", ""} << QStringList();
         // 1234,5 twips is 82.3 pixels, shown as 82: 1230 twips.
         QTest::newRow("regional format, whole pixels")
             << QByteArray("[Config]\nColumn1=\"1234,5\"\nColumn2=600\nView=\" 2 \"\n") << false
-            << "1230|600|2|";
+            << QStringList{"1230", "600", "2", ""} << QStringList();
         QTest::newRow("two bad values cost only themselves, logged in order")
             << QByteArray("[Config]\nColumn1=abc\nColumn2=900\nView=3000000000\nDukePath=/no\n")
-            << false << "1440|900|3|/no" + load + "Type mismatch" + load + "Overflow" + noFolder;
+            << false << QStringList{"1440", "900", "3", "/no"}
+            << QStringList{load + "Type mismatch", load + "Overflow", noFolder};
         QTest::newRow("negative width and view 7 refused")
             << QByteArray("[Config]\nColumn2=-15\nView=7\n") << false
-            << "1440|1440|3|" + load + "Invalid property value" + load + "Invalid property value";
+            << QStringList{"1440", "1440", "3", ""}
+            << QStringList(2, load + "Invalid property value");
         QTest::newRow("replacing the earlier run's")
-            << earlier << true << "2100|1050|2" + typed + noFolder;
+            << earlier << true << QStringList{"2100", "1050", "2", typed} << QStringList{noFolder};
         QTest::newRow("the first key not written, the other three are")
-            << QByteArray(earlier).replace("Column2=", "Column2=" + zeros) << true
-            << "1500|1050|2" + typed + notWritten + noFolder;
+            << QByteArray(earlier).replace("Column2=", "Column2=" + QByteArray(300, '0')) << true
+            << QStringList{"1500", "1050", "2", typed}
+            << QStringList{", Main, SaveSettings, Path/File access error", noFolder};
     }
 
     void settings()
     {
         QFETCH(QByteArray, ini);
         QFETCH(bool, restart);
-        QFETCH(QString, outcome);
+        QFETCH(QStringList, values);
+        QFETCH(QStringList, log);
         // "other:" puts the file beside the store's folder, where QSettings would look too.
         const bool other = ini.startsWith("other:");
         QFile store(other ? QFileInfo(StoreFile).path() + "/../Levrun.ini" : StoreFile);
@@ -335,7 +443,7 @@ private slots:
             mapList(*window)->setColumnWidth(1, 2100);
             mapList(*window)->setColumnWidth(2, 1050);
             window->findChild<QAction *>("mnuViewList")->trigger();
-            folderBox(*window)->setText(outcome.section('|', 3, 3));
+            folderBox(*window)->setText(values[3]);
             QFile::remove("Levrun.VNL"); // the scan of /old
             rlimit before, limit;
             ::getrlimit(RLIMIT_FSIZE, &before);
@@ -347,58 +455,80 @@ private slots:
             window.emplace();
         }
         const platform::ListView *list = mapList(*window);
-        const QStringList values{
-            QString::number(list->columnWidth(1)), QString::number(list->columnWidth(2)),
-            QString::number(int(list->viewMode())), folderBox(*window)->text()};
-        QCOMPARE((values + logged()).join('|'), outcome);
+        QCOMPARE((QStringList{QString::number(list->columnWidth(1)),
+                              QString::number(list->columnWidth(2)),
+                              QString::number(int(list->viewMode())), folderBox(*window)->text()}),
+                 values);
+        QCOMPARE(logged(), log);
         // The store's one file, or none: a read makes nothing, a write leaves nothing beside it.
         QCOMPARE(QDir(QFileInfo(StoreFile).path()).entryList(QDir::Files),
                  QStringList(other ? 0 : 1, "Levrun.ini"));
     }
 
-    // The widest name sorts first: the item size cannot come from the last one.
-    // A screen reader finds one view in the stack, the one on show.
+    // What a user sees of the first item (the widest name, sorted first) and
+    // where the second lies. A screen reader finds one item a map, named by the
+    // map, or the report's rows of cells; the tooltip shows the name whole.
     void modes_data()
     {
-        QTest::addColumn<int>("view");
-        QTest::addColumn<int>("shown"); // word wrap, view mode, icon size, flow: 1 1 32 0 is 11320
-        QTest::newRow("0 icons, two lines of label") << 0 << 11320;
-        QTest::newRow("1 small icons") << 1 << 160;
-        QTest::newRow("2 list, as wide as the name") << 2 << 161;
-        QTest::newRow("3 report") << 3 << -1;
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("picture"); // which one is drawn, at what size
+        QTest::addColumn<QString>("next");    // where the second item lies
+        QTest::addColumn<bool>("wraps");      // the long name on more than one line
+        QTest::newRow("Icons") << 0 << "large 32x32"
+                               << "right" << true;
+        QTest::newRow("Small icons") << 1 << "small 16x16"
+                                     << "right" << false;
+        QTest::newRow("List") << 2 << "small 16x16"
+                              << "below" << false;
+        QTest::newRow("Report") << 3 << "small 16x16"
+                                << "below" << false;
     }
 
     void modes()
     {
-        QFETCH(int, view);
-        QFETCH(int, shown);
+        QFETCH(int, mode);
+        QFETCH(QString, picture);
+        QFETCH(QString, next);
+        QFETCH(bool, wraps);
         platform::ListView list;
+        QPixmap large(32, 32), small(16, 16);
+        large.fill(Qt::red);
+        small.fill(Qt::blue);
+        list.items().setImages(large, small);
         fill(list, {"Z.MAP", Long, "b.map"});
-        list.setViewMode(platform::ViewMode(view));
+        list.setViewMode(platform::ViewMode(mode));
+        list.resize(1000, 300);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
         QAbstractItemView *items = list.currentView();
-        auto *v = qobject_cast<QListView *>(items);
-        const int set = v ? v->wordWrap() * 10000 + v->viewMode() * 1000 + v->flow() : -1;
-        QCOMPARE(set + (v ? v->iconSize().width() * 10 : 0), shown);
+        const QRect first = items->visualRect(items->model()->index(0, 0)),
+                    second = items->visualRect(items->model()->index(1, 0));
+        QCOMPARE(second.left() > first.right()   ? "right"
+                 : second.top() > first.bottom() ? "below"
+                                                 : "over",
+                 next);
+        // The second item's picture: the first is selected, and drawn tinted.
+        const QImage shot = items->viewport()->grab(second).toImage();
+        QRect red, blue, other;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                (shot.pixel(x, y) == qRgb(255, 0, 0)   ? red
+                 : shot.pixel(x, y) == qRgb(0, 0, 255) ? blue
+                                                       : other) |= QRect(x, y, 1, 1);
+        const QRect drawn = red.isEmpty() ? blue : red;
+        QCOMPARE(QString("%1 %2x%3")
+                     .arg(red.isEmpty() ? "small" : "large")
+                     .arg(drawn.width())
+                     .arg(drawn.height()),
+                 picture);
+        QCOMPARE(first.height() >= drawn.height() + 2 * items->fontMetrics().height(), wraps);
         QCOMPARE(QAccessible::queryAccessibleInterface(&list)->child(0)->childCount(), 1);
-        // A screen reader meets one item a map, named by the map; the report, rows of cells.
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(items);
-        QCOMPARE(face->childCount(), view == 3 ? 8 : 3);
-        QCOMPARE(face->child(view == 3 ? 2 : 0)->text(QAccessible::Name), Long);
-        const QRect item = items->visualRect(items->model()->index(0, 0));
-        if (view == 0)
-            QVERIFY(item.height() >= 32 + 2 * items->fontMetrics().height());
-        else if (view != 3) // the report's column keeps the width the user gave it
-            QVERIFY(item.width() > items->fontMetrics().horizontalAdvance(Long));
-        QHelpEvent help(QEvent::ToolTip, item.center(), {});
+        QCOMPARE(face->childCount(), mode == 3 ? 8 : 3);
+        QCOMPARE(face->child(mode == 3 ? 2 : 0)->text(QAccessible::Name), Long);
+        QHelpEvent help(QEvent::ToolTip, first.center(), {});
         QApplication::sendEvent(items->viewport(), &help);
-        const auto tip = [] {
-            const QString text = QToolTip::text();
-            return Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText()
-                                             : text;
-        };
-        QTRY_COMPARE(tip(), Long + "\n1");
+        QTRY_COMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), Long + "\n1");
         // Names whose widths, added up from rounded character widths, rank the wrong way
         // round: no name is cut, measured as the items are drawn.
         QFont font("Liberation Sans");
@@ -412,7 +542,7 @@ private slots:
         option.initFrom(items);
         option.decorationSize = items->iconSize();
         option.font = font;
-        for (int row = 0; view == 1 || view == 2 ? row < 2 : false; ++row) {
+        for (int row = 0; mode == 1 || mode == 2 ? row < 2 : false; ++row) {
             const QModelIndex index = items->model()->index(row, 0);
             QTRY_VERIFY(QStyledItemDelegate().sizeHint(option, index).width() <=
                         items->visualRect(index).width());
@@ -425,7 +555,7 @@ private slots:
     void inSight_data()
     {
         QTest::addColumn<int>("maps");
-        QTest::addColumn<QList<int>>("views");
+        QTest::addColumn<QList<int>>("modes");
         QTest::addColumn<bool>("endAtOnce");
         QTest::newRow("400, Report, Small icons, List") << 400 << QList{3, 1, 2} << false;
         QTest::newRow("400, List, Small icons, Icons") << 400 << QList{2, 1, 0} << false;
@@ -438,7 +568,7 @@ private slots:
     void inSight()
     {
         QFETCH(int, maps);
-        QFETCH(QList<int>, views);
+        QFETCH(QList<int>, modes);
         QFETCH(bool, endAtOnce);
         platform::ListView list;
         QStringList names;
@@ -448,15 +578,15 @@ private slots:
         list.resize(380, 200);
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
-        for (qsizetype step = 0; step < views.size(); ++step) {
-            list.setViewMode(platform::ViewMode(views[step]));
+        for (qsizetype step = 0; step < modes.size(); ++step) {
+            list.setViewMode(platform::ViewMode(modes[step]));
             QAbstractItemView *view = list.currentView();
             if (step == 0 || endAtOnce)
                 QTest::keyClick(view, Qt::Key_End);
             QTRY_VERIFY2(
                 view->currentIndex().row() == maps - 1 &&
                     view->viewport()->rect().contains(view->visualRect(view->currentIndex())),
-                qPrintable(QString("view %1").arg(views[step])));
+                qPrintable(QString("mode %1").arg(modes[step])));
         }
     }
 
@@ -481,27 +611,42 @@ private slots:
             QCOMPARE(list.items().item(row).Text(), expected[row]);
     }
 
-    // The mode chosen from a View menu opened by the Menu key; then keys that
-    // move the current item select it, where it is too; the View menu, opened
-    // by keys or a right press anywhere, marks the current mode only (no other
-    // entry checkable) and leaves the selection alone.
+    // The mode chosen from a View menu opened by the Menu key; then a gesture.
+    // The View menu, opened by keys or a right press anywhere, marks the current
+    // mode only (no other entry checkable) and leaves the selection alone; keys
+    // that move the current item select it, where it is too. Neither the other
+    // buttons nor the header reorder the list.
     void gestures_data()
     {
-        QTest::addColumn<int>("view");
-        QTest::addColumn<int>("key"); // 0: a right press on the second item, 1: on the header
-        QTest::addColumn<QString>("menu");
-        QTest::newRow("Home on the current item") << 3 << int(Qt::Key_Home) << QString();
-        QTest::newRow("Menu key") << 0 << int(Qt::Key_Menu) << QString("Icons*");
-        QTest::newRow("Shift+F10") << 2 << int(Qt::Key_F10) << QString("List*");
-        QTest::newRow("right press on another item") << 3 << 0 << QString("Report*");
-        QTest::newRow("right press on the header") << 3 << 1 << QString("Report*");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("gesture"); // a key, or a click of this button on the second item
+        QTest::addColumn<bool>("onHeader");
+        QTest::addColumn<QString>("menu");     // the marks of the menu opened, if one opened
+        QTest::addColumn<QString>("selected"); // afterwards
+        QTest::newRow("Home on the current item") << 3 << int(Qt::Key_Home) << false << ""
+                                                  << "E1L1.MAP";
+        QTest::newRow("Menu key") << 0 << int(Qt::Key_Menu) << false << "Icons*"
+                                  << "E1L1.MAP";
+        QTest::newRow("Shift+F10") << 2 << int(Qt::Key_F10) << false << "List*"
+                                   << "E1L1.MAP";
+        QTest::newRow("right press on another item")
+            << 3 << int(Qt::RightButton) << false << "Report*"
+            << "E1L1.MAP";
+        QTest::newRow("right press on the header") << 3 << int(Qt::RightButton) << true << "Report*"
+                                                   << "E1L1.MAP";
+        QTest::newRow("middle press: no menu") << 1 << int(Qt::MiddleButton) << false << ""
+                                               << "E1L2.MAP";
+        QTest::newRow("header click: no sort") << 3 << int(Qt::LeftButton) << true << ""
+                                               << "E1L1.MAP";
     }
 
     void gestures()
     {
-        QFETCH(int, view);
-        QFETCH(int, key);
+        QFETCH(int, mode);
+        QFETCH(int, gesture);
+        QFETCH(bool, onHeader);
         QFETCH(QString, menu);
+        QFETCH(QString, selected);
         frmMain form;
         form.showCentred();
         platform::ListView *list = mapList(form);
@@ -509,28 +654,34 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form));
         auto *viewMenu = form.findChild<QMenu *>("mnuView");
         QSignalSpy opened(viewMenu, &QMenu::aboutToShow);
-        QTimer::singleShot(0, viewMenu->actions().at(view), &QAction::trigger);
+        QTimer::singleShot(0, viewMenu->actions().at(mode), &QAction::trigger);
         QTimer::singleShot(0, viewMenu, &QMenu::close);
         QTest::keyClick(list->currentView(), Qt::Key_Menu);
         QTimer::singleShot(0, viewMenu, &QMenu::close);
         QAbstractItemView *shown = list->currentView();
         QWidget *viewport = shown->viewport();
-        if (menu.isEmpty()) // a click on empty space takes the selection away
+        if (gesture == Qt::Key_Home) // a click on empty space takes the selection away
             QTest::mouseClick(viewport, Qt::LeftButton, {}, viewport->rect().bottomRight());
-        QVERIFY(list->SelectedItem().isNull() == menu.isEmpty());
-        if (key > 1)
-            QTest::keyClick(shown, Qt::Key(key),
-                            key == Qt::Key_F10 ? Qt::ShiftModifier : Qt::NoModifier);
+        QCOMPARE(list->SelectedItem().isNull(), gesture == Qt::Key_Home);
+        auto *header = list->findChild<QHeaderView *>();
+        QCOMPARE((QStringList{header->model()->headerData(0, Qt::Horizontal).toString(),
+                              header->model()->headerData(1, Qt::Horizontal).toString()}),
+                 (QStringList{"Map Name", "Size"}));
+        if (gesture > Qt::Key_Escape)
+            QTest::keyClick(shown, Qt::Key(gesture),
+                            gesture == Qt::Key_F10 ? Qt::ShiftModifier : Qt::NoModifier);
         else
-            QTest::mousePress(key ? list->findChild<QHeaderView *>()->viewport() : viewport,
-                              Qt::RightButton, {},
-                              shown->visualRect(shown->model()->index(1, 0)).center());
+            QTest::mouseClick(onHeader ? header->viewport() : viewport, Qt::MouseButton(gesture),
+                              {},
+                              onHeader ? QPoint(20, header->height() / 2)
+                                       : shown->visualRect(shown->model()->index(1, 0)).center());
         QStringList marks;
         for (QAction *entry : viewMenu->actions())
             marks << (entry->isChecked() ? entry->text() : "") + (entry->isCheckable() ? "*" : "");
         QCOMPARE(opened.size(), 1 + int(!menu.isEmpty()));
         QCOMPARE(menu.isEmpty() ? menu : marks.join(u' ').trimmed(), menu); // the last menu's
-        QCOMPARE(list->SelectedItem().isNull() ? "none" : list->SelectedItem().Text(), "E1L1.MAP");
+        QCOMPARE(list->SelectedItem().isNull() ? "none" : list->SelectedItem().Text(), selected);
+        QCOMPARE(list->items().item(0).Text(), "E1L1.MAP");
     }
 };
 
