@@ -56,60 +56,51 @@ bool tiled(QWidget &window, const QPixmap &tile, const QRect &area)
     return true;
 }
 
-// The main window of an actions() row, with what its steps noted.
-class Scene : public QObject
+// The main window of an actions() row, and what its steps noted.
+struct Scene
 {
-    Q_OBJECT
-public:
-    explicit Scene(frmMain &form)
-        : form(form)
-    {
-        connect(&m_modal, &QTimer::timeout, this, &Scene::answerModal);
-        m_modal.start(20);
-    }
-    // Stands in for the user's browser and mail program.
-    Q_INVOKABLE void open(const QUrl &url) { seen << "opened " + url.toString(); }
-
     frmMain &form;
-    QString answer; // for the next modal window: a folder to choose, or keys
+    QString answer; // to the next modal window: a folder to choose, keys, or "close"
     QStringList seen;
-
-private:
-    // The next modal window answered as a user would; what it showed is noted.
-    // One still open after its answer is noted and cancelled.
-    void answerModal()
-    {
-        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!box || !box->isActiveWindow())
-            return;
-        seen << box->windowTitle() << box->parentWidget()->objectName();
-        if (auto *chooser = qobject_cast<QFileDialog *>(box)) {
-            const bool asked = chooser->fileMode() == QFileDialog::Directory &&
-                               chooser->testOption(QFileDialog::ShowDirsOnly) &&
-                               !chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
-            seen << chooser->directory().path() << (asked ? "folders only, read-only" : "other");
-            if (answer.isEmpty())
-                return chooser->reject();
-            // The folder's name typed below its parent.
-            chooser->setDirectory(QFileInfo(answer).path());
-            chooser->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(answer).fileName());
-            return box->accept();
-        }
-        for (const char *name : {"lblTop", "lblMiddle", "lblSite", "lblEmail"})
-            seen << box->findChild<QLabel *>(name)->text();
-        const QImage icon = box->findChild<QLabel *>("Image1")->pixmap().toImage();
-        const bool hard = icon == box->windowIcon().pixmap(32).toImage().scaled(136, 136);
-        seen << (hard ? "hard edges" : "smooth");
-        answer == "close" ? void(box->close())
-                          : QTest::keySequence(box->focusWidget(), QKeySequence(answer));
-        // An access key clicks its button a moment later.
-        if (!QTest::qWaitFor([&] { return !box->isVisible(); },
-                             answer.startsWith("Alt+") ? 5000 : 0))
-            seen << "stayed open", box->reject();
-    }
-
-    QTimer m_modal;
 };
+
+// A modal window or a menu, when one is open, answered as a user would; what it
+// showed is noted. One still open after its answer is noted and cancelled.
+void answerModal(Scene &s)
+{
+    if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+        QStringList marks; // the mode marked, and which entries can be
+        for (QAction *entry : menu->actions())
+            marks << (entry->isChecked() ? entry->text() : "") + (entry->isCheckable() ? "*" : "");
+        return s.seen << "menu " + marks.join("").trimmed(), void(menu->close());
+    }
+    auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    if (!box || !box->isActiveWindow())
+        return;
+    s.seen << box->windowTitle() << box->parentWidget()->objectName();
+    if (auto *chooser = qobject_cast<QFileDialog *>(box)) {
+        const bool asked = chooser->fileMode() == QFileDialog::Directory &&
+                           chooser->testOption(QFileDialog::ShowDirsOnly) &&
+                           !chooser->findChild<QWidget *>("newFolderButton")->isEnabled();
+        s.seen << chooser->directory().path() << (asked ? "folders only, read-only" : "other");
+        if (s.answer.isEmpty())
+            return box->reject();
+        // The folder's name typed below its parent.
+        chooser->setDirectory(QFileInfo(s.answer).path());
+        chooser->findChild<QLineEdit *>("fileNameEdit")->setText(QFileInfo(s.answer).fileName());
+        return box->accept();
+    }
+    for (const char *name : {"lblTop", "lblMiddle", "lblSite", "lblEmail"})
+        s.seen << box->findChild<QLabel *>(name)->text();
+    const QImage icon = box->findChild<QLabel *>("Image1")->pixmap().toImage();
+    s.seen << (icon == box->windowIcon().pixmap(32).toImage().scaled(136, 136) ? "hard edges"
+                                                                               : "smooth");
+    s.answer == "close" ? void(box->close())
+                        : QTest::keySequence(box->focusWidget(), QKeySequence(s.answer));
+    // An access key clicks its button a moment later.
+    if (!QTest::qWaitFor([&] { return !box->isVisible(); }, s.answer.startsWith("Alt") ? 5000 : 0))
+        s.seen << "stayed open", box->reject();
+}
 
 // One step of the user, or of the world around the window.
 using Step = std::function<void(Scene &)>;
@@ -125,6 +116,21 @@ Step press(const QString &name) // a button, or an entry of the View menu
         if (auto *entry = s.form.findChild<QAction *>(name))
             return entry->trigger();
         s.form.findChild<QAbstractButton *>(name)->click();
+    };
+}
+
+// A mouse gesture on the list's row (-1: below the last), or on the header's first caption.
+Step mouse(QTest::MouseAction action, Qt::MouseButton button, int row)
+{
+    return [=](Scene &s) {
+        QAbstractItemView *view = mapList(s.form)->currentView();
+        QWidget *on =
+            row < -1 ? mapList(s.form)->findChild<QHeaderView *>()->viewport() : view->viewport();
+        const QRect item = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseEvent(action, on, button, {},
+                          row < -1  ? QPoint(20, 10)
+                          : row < 0 ? on->rect().bottomRight()
+                                    : item.center());
     };
 }
 
@@ -148,7 +154,7 @@ Step refuse(const char *label, int statement)
     };
 }
 
-// Opens the About box beside the window, as its own window, for what follows.
+// Opens the About box as a window of its own for what follows.
 Step inAbout(const std::function<void(frmAbout &)> &then)
 {
     return [=](Scene &s) {
@@ -159,8 +165,8 @@ Step inAbout(const std::function<void(frmAbout &)> &then)
     };
 }
 
-// A link clicked twice, between the clicks a double click as the desktop sends it:
-// its second press is not another click.
+// A link clicked twice, between the clicks a double click as the desktop sends
+// it: its second press is not another click.
 Step clickTwice(const char *link)
 {
     return inAbout([=](frmAbout &box) {
@@ -171,14 +177,9 @@ Step clickTwice(const char *link)
     });
 }
 
-const Step withOpener = [](Scene &s) {
-    for (const char *scheme : {"https", "mailto"})
-        QDesktopServices::setUrlHandler(scheme, &s, "open");
-};
-const Step doubleClick = [](Scene &s) {
-    QAbstractItemView *view = mapList(s.form)->currentView();
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
-                       view->visualRect(view->model()->index(0, 0)).center());
+const Step moreMaps = [](Scene &s) {
+    fill(*mapList(s.form), {"E1L3.MAP", "E1L2.MAP"});
+    mapList(s.form)->items().count(); // sorted now
 };
 const Step closeBox = [](Scene &s) { s.form.close(); };
 const Step checkpoint = [](Scene &) {
@@ -189,6 +190,10 @@ const Step noteFocus = [](Scene &s) {
 };
 const Step noteView = [](Scene &s) {
     s.seen << "view " + QString::number(int(mapList(s.form)->viewMode()));
+};
+const Step noteSelected = [](Scene &s) {
+    const platform::ListItem item = mapList(s.form)->SelectedItem();
+    s.seen << "selected " + (item.isNull() ? "none" : item.Text());
 };
 const Step noteStored = [](Scene &s) {
     s.seen << "stored " +
@@ -202,9 +207,9 @@ const Step noteList = [](Scene &s) {
 };
 // Outside a paint event nothing can be drawn: each tile's statement fails.
 const Step paintOutside = [](Scene &s) {
-    const QSize size = s.form.size();
+    const int height = s.form.height(), width = s.form.width();
     if (tiled(s.form, s.form.backgroundTile(), {0, 0, 140, 1}) &&
-        tiled(s.form, s.form.backgroundTile(), {0, size.height() - 3, size.width(), 3}))
+        tiled(s.form, s.form.backgroundTile(), {0, height - 3, width, 3}))
         s.seen << "tiled";
     s.form.Form_Paint();
 };
@@ -246,6 +251,11 @@ Q_DECLARE_METATYPE(QList<Step>)
 class tst_Main : public QObject
 {
     Q_OBJECT
+    Scene *m_scene = nullptr;
+
+public:
+    // Stands in for the user's browser and mail program.
+    Q_INVOKABLE void open(const QUrl &url) { m_scene->seen << "opened " + url.toString(); }
 
 private slots:
     void init()
@@ -276,6 +286,10 @@ private slots:
         const QString refused = "Application-defined or object-defined error";
         const QString gone = scratch("gone"), duke = scratch("duke3d"), atomic = scratch(Atomic);
         const Outcome played{{"in duke3d"}, {"WAV3 1"}, {noGame}};
+        const Step withOpener = [this](Scene &) {
+            for (const char *scheme : {"https", "mailto"})
+                QDesktopServices::setUrlHandler(scheme, this, "open");
+        };
         row("start-up", {}, {{}, {"E1L1.MAP", "WAV6 1"}});
         row("Alt+R", {keys("Alt+R")}, {{}, {"WAV1 1", "E1L1.MAP"}});
         row("menu's Refresh, sizes grouped as in German", {press("mnuViewRefresh"), noteList},
@@ -291,7 +305,7 @@ private slots:
             {chooser + QStringList{duke, "E1L1.MAP 1.234.567"}});
         row("Alt+P", {keys("Alt+P")}, played);
         row("Enter in the list", {keys("Return")}, played);
-        row("double click", {doubleClick}, played);
+        row("double click", {mouse(QTest::MouseDClick, Qt::LeftButton, 0)}, played);
         row("another key in the list", {keys("A")}, {});
         row("Tab, Enter on Play", {keys("Tab, Return"), noteFocus},
             {{"focus cmdPlay", "in duke3d"}, {"WAV3 1"}, {noGame}});
@@ -306,22 +320,17 @@ private slots:
             {about, {"WAV4 1", "WAV5 1"}});
         row("Alt+A, close box", {answering("close"), keys("Alt+A")}, {about, {"WAV4 1"}});
         row("About, Escape", {answering("Esc"), keys("Alt+A")}, {about, {"WAV4 1"}});
-        row("web address", {withOpener, clickTwice("lblSite")},
-            {{"opened " LEVRUN_SITE, "opened " LEVRUN_SITE}});
-        row("e-mail address", {withOpener, clickTwice("lblEmail")},
-            {{"opened mailto:" LEVRUN_EMAIL, "opened mailto:" LEVRUN_EMAIL}});
         const QString noOpener = ", About, %1_Click, File not found";
-        row("web, no opener", {clickTwice("lblSite")},
-            {{}, {}, QStringList(2, noOpener.arg("lblSite"))});
-        row("mail, no opener", {clickTwice("lblEmail")},
-            {{}, {}, QStringList(2, noOpener.arg("lblEmail"))});
+        row("web and e-mail addresses", {withOpener, clickTwice("lblSite"), clickTwice("lblEmail")},
+            {QStringList(2, "opened " LEVRUN_SITE) +
+             QStringList(2, "opened mailto:" LEVRUN_EMAIL)});
+        row("web and e-mail, no opener", {clickTwice("lblSite"), clickTwice("lblEmail")},
+            {{},
+             {},
+             QStringList(2, noOpener.arg("lblSite")) + QStringList(2, noOpener.arg("lblEmail"))});
         row("close box", {closeBox}, {{}, {}, {}, true});
         row("session checkpoint: saved, left open", {type(gone), checkpoint, noteStored},
             {{"stored " + gone}});
-        row("View entries, each its own mode",
-            {press("mnuViewIcons"), noteView, press("mnuViewSmallIcons"), noteView,
-             press("mnuViewList"), noteView, press("mnuViewReport"), noteView},
-            {{"view 0", "view 1", "view 2", "view 3"}});
         row("screen reader names, all views, both windows", {noteUnnamed}, {});
         // An empty folder text scans the root, which holds no maps (the current folder does).
         row("Refresh, no folder text", {type(""), press("cmdRefresh")}, {{}, {"WAV1 1"}});
@@ -329,6 +338,32 @@ private slots:
         row("Form_Paint", {paintOutside}, {{"tiled"}, {}, QStringList(16, ", Main, " + paint)});
         row("About's Form_Paint", {paintAboutOutside},
             {{}, {}, QStringList(8, ", About, " + paint)});
+        // The View menu, however opened, marks the current mode only (no other entry
+        // checkable) and leaves the selection alone; keys that move the current item
+        // select it, where it is too. No other button, nor the header, reorders the list.
+        row("View entries, each its own mode",
+            {press("mnuViewIcons"), noteView, press("mnuViewSmallIcons"), noteView,
+             press("mnuViewList"), noteView, press("mnuViewReport"), noteView},
+            {{"view 0", "view 1", "view 2", "view 3"}});
+        row("Home on the current item",
+            {mouse(QTest::MouseClick, Qt::LeftButton, -1), noteSelected, keys("Home"),
+             noteSelected},
+            {{"selected none", "selected E1L1.MAP"}});
+        row("Menu key in Icons", {press("mnuViewIcons"), keys("Menu"), noteSelected},
+            {{"menu Icons*", "selected E1L1.MAP"}});
+        row("Shift+F10 in List", {press("mnuViewList"), keys("Shift+F10")}, {{"menu List*"}});
+        row("right press on another item",
+            {moreMaps, mouse(QTest::MousePress, Qt::RightButton, 1), noteSelected},
+            {{"menu Report*", "selected E1L1.MAP"}});
+        row("right press on the header", {mouse(QTest::MousePress, Qt::RightButton, -2)},
+            {{"menu Report*"}});
+        row("middle press in Small icons: selects, no menu",
+            {press("mnuViewSmallIcons"), moreMaps, mouse(QTest::MouseClick, Qt::MiddleButton, 1),
+             noteSelected},
+            {{"selected E1L2.MAP"}});
+        row("header click: no sort",
+            {moreMaps, mouse(QTest::MouseClick, Qt::LeftButton, -2), noteList},
+            {{duke, "E1L1.MAP 1.234.567", "E1L2.MAP 1", "E1L3.MAP 0"}});
         // A failed statement is logged under its procedure's label; the next one runs.
         row("About's Form_Load, no title: the captions still set",
             {refuse(", About, Form_Load, ", 1), answering("Return"), press("cmdAbout")},
@@ -365,12 +400,16 @@ private slots:
         frmMain form;
         form.showCentred();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        Scene scene(form);
+        Scene scene{form, {}, {}};
+        m_scene = &scene;
         const auto restore = qScopeGuard([] { // before the scene goes
             platform::seams::refuseStatement = nullptr;
             for (const char *scheme : {"https", "mailto"})
                 QDesktopServices::unsetUrlHandler(scheme);
         });
+        QTimer answering;
+        connect(&answering, &QTimer::timeout, this, [&] { answerModal(scene); });
+        answering.start(20);
         if (!steps.isEmpty())
             soundRequests.clear();
         for (const Step &step : steps)
@@ -471,24 +510,20 @@ private slots:
     void modes_data()
     {
         QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("picture"); // which one is drawn, at what size
-        QTest::addColumn<QString>("next");    // where the second item lies
+        QTest::addColumn<int>("picture");     // the size drawn: 32 the large one, 16 the small
+        QTest::addColumn<bool>("sideBySide"); // the second item right of the first, else below
         QTest::addColumn<bool>("wraps");      // the long name on more than one line
-        QTest::newRow("Icons") << 0 << "large 32x32"
-                               << "right" << true;
-        QTest::newRow("Small icons") << 1 << "small 16x16"
-                                     << "right" << false;
-        QTest::newRow("List") << 2 << "small 16x16"
-                              << "below" << false;
-        QTest::newRow("Report") << 3 << "small 16x16"
-                                << "below" << false;
+        QTest::newRow("Icons") << 0 << 32 << true << true;
+        QTest::newRow("Small icons") << 1 << 16 << true << false;
+        QTest::newRow("List") << 2 << 16 << false << false;
+        QTest::newRow("Report") << 3 << 16 << false << false;
     }
 
     void modes()
     {
         QFETCH(int, mode);
-        QFETCH(QString, picture);
-        QFETCH(QString, next);
+        QFETCH(int, picture);
+        QFETCH(bool, sideBySide);
         QFETCH(bool, wraps);
         platform::ListView list;
         QPixmap large(32, 32), small(16, 16);
@@ -503,29 +538,25 @@ private slots:
         QAbstractItemView *items = list.currentView();
         const QRect first = items->visualRect(items->model()->index(0, 0)),
                     second = items->visualRect(items->model()->index(1, 0));
-        QCOMPARE(second.left() > first.right()   ? "right"
-                 : second.top() > first.bottom() ? "below"
-                                                 : "over",
-                 next);
-        // The second item's picture: the first is selected, and drawn tinted.
+        QCOMPARE(second.left() > first.right() && second.top() < first.bottom(), sideBySide);
+        QCOMPARE(second.top() > first.bottom() && second.left() < first.right(), !sideBySide);
+        // The second item's picture (the first is selected, drawn tinted), by its colour.
         const QImage shot = items->viewport()->grab(second).toImage();
-        QRect red, blue, other;
+        QRect drawn;
         for (int y = 0; y < shot.height(); ++y)
             for (int x = 0; x < shot.width(); ++x)
-                (shot.pixel(x, y) == qRgb(255, 0, 0)   ? red
-                 : shot.pixel(x, y) == qRgb(0, 0, 255) ? blue
-                                                       : other) |= QRect(x, y, 1, 1);
-        const QRect drawn = red.isEmpty() ? blue : red;
-        QCOMPARE(QString("%1 %2x%3")
-                     .arg(red.isEmpty() ? "small" : "large")
-                     .arg(drawn.width())
-                     .arg(drawn.height()),
-                 picture);
-        QCOMPARE(first.height() >= drawn.height() + 2 * items->fontMetrics().height(), wraps);
+                if (shot.pixel(x, y) == (picture == 32 ? qRgb(255, 0, 0) : qRgb(0, 0, 255)))
+                    drawn |= QRect(x, y, 1, 1);
+        QCOMPARE(drawn.size(), QSize(picture, picture));
+        QCOMPARE(first.height() >= picture + 2 * items->fontMetrics().height(), wraps);
         QCOMPARE(QAccessible::queryAccessibleInterface(&list)->child(0)->childCount(), 1);
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(items);
         QCOMPARE(face->childCount(), mode == 3 ? 8 : 3);
         QCOMPARE(face->child(mode == 3 ? 2 : 0)->text(QAccessible::Name), Long);
+        if (mode == 3)
+            QCOMPARE(face->child(0)->text(QAccessible::Name) + ", " +
+                         face->child(1)->text(QAccessible::Name),
+                     "Map Name, Size");
         QHelpEvent help(QEvent::ToolTip, first.center(), {});
         QApplication::sendEvent(items->viewport(), &help);
         QTRY_COMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), Long + "\n1");
@@ -557,9 +588,7 @@ private slots:
         QTest::addColumn<int>("maps");
         QTest::addColumn<QList<int>>("modes");
         QTest::addColumn<bool>("endAtOnce");
-        QTest::newRow("400, Report, Small icons, List") << 400 << QList{3, 1, 2} << false;
-        QTest::newRow("400, List, Small icons, Icons") << 400 << QList{2, 1, 0} << false;
-        QTest::newRow("400, Icons, List, Report") << 400 << QList{0, 2, 3} << false;
+        QTest::newRow("400, every change") << 400 << QList{3, 1, 2, 1, 0, 2, 3} << false;
         QTest::newRow("100,000, Report, Small icons, List, Icons")
             << 100000 << QList{3, 1, 2, 0} << false;
         QTest::newRow("100,000, End at once after each") << 100000 << QList{3, 1, 2, 0} << true;
@@ -609,79 +638,6 @@ private slots:
         fill(list, QStringList(expected.rbegin(), expected.rend()));
         for (qsizetype row = 0; row < expected.size(); ++row)
             QCOMPARE(list.items().item(row).Text(), expected[row]);
-    }
-
-    // The mode chosen from a View menu opened by the Menu key; then a gesture.
-    // The View menu, opened by keys or a right press anywhere, marks the current
-    // mode only (no other entry checkable) and leaves the selection alone; keys
-    // that move the current item select it, where it is too. Neither the other
-    // buttons nor the header reorder the list.
-    void gestures_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("gesture"); // a key, or a click of this button on the second item
-        QTest::addColumn<bool>("onHeader");
-        QTest::addColumn<QString>("menu");     // the marks of the menu opened, if one opened
-        QTest::addColumn<QString>("selected"); // afterwards
-        QTest::newRow("Home on the current item") << 3 << int(Qt::Key_Home) << false << ""
-                                                  << "E1L1.MAP";
-        QTest::newRow("Menu key") << 0 << int(Qt::Key_Menu) << false << "Icons*"
-                                  << "E1L1.MAP";
-        QTest::newRow("Shift+F10") << 2 << int(Qt::Key_F10) << false << "List*"
-                                   << "E1L1.MAP";
-        QTest::newRow("right press on another item")
-            << 3 << int(Qt::RightButton) << false << "Report*"
-            << "E1L1.MAP";
-        QTest::newRow("right press on the header") << 3 << int(Qt::RightButton) << true << "Report*"
-                                                   << "E1L1.MAP";
-        QTest::newRow("middle press: no menu") << 1 << int(Qt::MiddleButton) << false << ""
-                                               << "E1L2.MAP";
-        QTest::newRow("header click: no sort") << 3 << int(Qt::LeftButton) << true << ""
-                                               << "E1L1.MAP";
-    }
-
-    void gestures()
-    {
-        QFETCH(int, mode);
-        QFETCH(int, gesture);
-        QFETCH(bool, onHeader);
-        QFETCH(QString, menu);
-        QFETCH(QString, selected);
-        frmMain form;
-        form.showCentred();
-        platform::ListView *list = mapList(form);
-        fill(*list, {"E1L1.MAP", "E1L2.MAP", "E1L3.MAP"});
-        QVERIFY(QTest::qWaitForWindowActive(&form));
-        auto *viewMenu = form.findChild<QMenu *>("mnuView");
-        QSignalSpy opened(viewMenu, &QMenu::aboutToShow);
-        QTimer::singleShot(0, viewMenu->actions().at(mode), &QAction::trigger);
-        QTimer::singleShot(0, viewMenu, &QMenu::close);
-        QTest::keyClick(list->currentView(), Qt::Key_Menu);
-        QTimer::singleShot(0, viewMenu, &QMenu::close);
-        QAbstractItemView *shown = list->currentView();
-        QWidget *viewport = shown->viewport();
-        if (gesture == Qt::Key_Home) // a click on empty space takes the selection away
-            QTest::mouseClick(viewport, Qt::LeftButton, {}, viewport->rect().bottomRight());
-        QCOMPARE(list->SelectedItem().isNull(), gesture == Qt::Key_Home);
-        auto *header = list->findChild<QHeaderView *>();
-        QCOMPARE((QStringList{header->model()->headerData(0, Qt::Horizontal).toString(),
-                              header->model()->headerData(1, Qt::Horizontal).toString()}),
-                 (QStringList{"Map Name", "Size"}));
-        if (gesture > Qt::Key_Escape)
-            QTest::keyClick(shown, Qt::Key(gesture),
-                            gesture == Qt::Key_F10 ? Qt::ShiftModifier : Qt::NoModifier);
-        else
-            QTest::mouseClick(onHeader ? header->viewport() : viewport, Qt::MouseButton(gesture),
-                              {},
-                              onHeader ? QPoint(20, header->height() / 2)
-                                       : shown->visualRect(shown->model()->index(1, 0)).center());
-        QStringList marks;
-        for (QAction *entry : viewMenu->actions())
-            marks << (entry->isChecked() ? entry->text() : "") + (entry->isCheckable() ? "*" : "");
-        QCOMPARE(opened.size(), 1 + int(!menu.isEmpty()));
-        QCOMPARE(menu.isEmpty() ? menu : marks.join(u' ').trimmed(), menu); // the last menu's
-        QCOMPARE(list->SelectedItem().isNull() ? "none" : list->SelectedItem().Text(), selected);
-        QCOMPARE(list->items().item(0).Text(), "E1L1.MAP");
     }
 };
 
