@@ -168,8 +168,7 @@ private slots:
         for (const char *writer : {"en_US", "de_DE", "ar_EG", "fa_IR"})
             for (const char *reader : {"en_US", "de_DE", "ar_EG", "fa_IR"})
                 QTest::addRow("numbers, %s to %s", writer, reader)
-                    << QString("across ") + reader << QString(writer) + " x"
-                    << "1440 3 12.5 1440";
+                    << QString("across ") + writer << reader << "1440 3 12.5 1440";
     }
 
     void text()
