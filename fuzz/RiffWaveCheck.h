@@ -4,6 +4,7 @@
 #include "platform/WaveClip.h"
 
 #include <cstddef>
+#include <numeric>
 #include <optional>
 
 // What must hold for any bytes handed to the RIFF reader, whatever they are:
@@ -16,8 +17,7 @@ inline const char *riffWaveBroken(const unsigned char *data, std::size_t size)
     using namespace platform;
     const QByteArrayView bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const std::optional<RiffWave> wave = readRiffWave(bytes);
-    const std::optional<RiffWave> again = readRiffWave(bytes);
-    if (wave.has_value() != again.has_value())
+    if (wave.has_value() != readRiffWave(bytes).has_value())
         return "two reads of the same bytes disagree";
     if (!wave)
         return nullptr;
@@ -28,9 +28,8 @@ inline const char *riffWaveBroken(const unsigned char *data, std::size_t size)
     if (f.formatTag != 1 || f.channels == 0 || f.samplesPerSecond == 0 || f.bitsPerSample == 0 ||
         f.blockAlign != f.channels * ((f.bitsPerSample + 7) / 8))
         return "a format that is not PCM was accepted";
-    volatile unsigned sum = 0;
-    for (qsizetype i = 0; i < wave->dataSize; ++i)
-        sum = sum + data[wave->dataOffset + i];
+    const unsigned char *samples = data + wave->dataOffset;
+    [[maybe_unused]] volatile unsigned sum = std::accumulate(samples, samples + wave->dataSize, 0u);
 
     for (int flags = 0; flags < 8; ++flags) {
         const SoundRequest request = soundRequest(bytes, flags);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TestSupport.h"
 
-#include "platform/WaveClip.h"
 #include "platform/SoundOutput.h"
+#include "platform/WaveClip.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -32,28 +32,40 @@ QString scratch(const QString &relative)
     return QDir(folder).filePath(relative);
 }
 
-// Notes which of the program's clips each request plays, and with which flags;
-// with soundDecides on, what the output then decides too.
+// Notes which of the program's clips each request plays, told by the clip files it is built
+// from rather than by its own loader, and with which flags; with soundDecides on, what the
+// output then decides too.
 class SoundRecorder : public platform::SoundOutput
 {
     using SoundOutput::SoundOutput;
     void playSound(const QByteArray &image, int flags) override
     {
         m_clip = "(not a clip)";
-        for (const QString name : {"WAV1", "WAV2", "WAV3", "WAV4", "WAV5", "WAV6"})
-            if (platform::loadResource("WAVE", name) == image)
-                m_clip = name;
+        for (const QFileInfo &clip :
+             QDir(QT_TESTCASE_SOURCEDIR "/../resources/clips").entryInfoList(QDir::Files))
+            if (QFile file(clip.filePath());
+                file.open(QIODevice::ReadOnly) && file.readAll() == image)
+                m_clip = clip.baseName();
         const QString given = QString::number(flags & ~platform::SndMemory);
         soundRequests << m_clip + (given == "2" ? "" : ' ' + given); // 2: silent, synchronous
         if (soundDecides)
             SoundOutput::playSound(image, flags);
     }
     void askServer() override { soundRequests << "asks"; }
+    // In the sink's place: it stops with the playback, before the samples it reads are
+    // freed or emptied; "let go while playing" tells otherwise.
     bool startSink(platform::Playback &playback) override
     {
         soundRequests << m_clip + " plays"; // the clip asked for last: the only one that may start
-        connect(&playback, &platform::Playback::finished,
-                [c = m_clip] { soundRequests << c + " stops"; });
+        const auto stopped = std::make_shared<bool>(false);
+        QIODevice *samples = playback.samples();
+        connect(&playback, &platform::Playback::finished, [=, c = m_clip, all = samples->size()] {
+            soundRequests << c + ((*stopped = samples->size() == all) ? " stops"
+                                                                      : " let go while playing");
+        });
+        connect(samples, &QObject::destroyed, [=, c = m_clip] {
+            soundRequests << (*stopped ? QStringList() : QStringList(c + " let go while playing"));
+        });
         playback.endIn(0);
         return true;
     }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/ErrorCatalogue.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -37,17 +35,5 @@ inline QStringList soundRequests;
 // While on, the requests also go through the sound output's own decisions: it
 // "asks" the server (a test answers), and "WAV6 plays" and "WAV6 stops" at once.
 inline bool soundDecides = false;
-
-// The failure number a statement raises, 0 when it runs through.
-template <typename Statement>
-int failureOf(Statement &&statement)
-{
-    try {
-        statement();
-    } catch (const platform::Failure &failure) {
-        return failure.number();
-    }
-    return 0;
-}
 
 } // namespace testsupport
