@@ -10,13 +10,11 @@ poll() { # SECONDS COMMAND...: until COMMAND succeeds, every 50 ms
   local until=$((SECONDS + $1))
   until "${@:2}"; do [ $SECONDS -lt $until ] || return 1; sleep 0.05; done
 }
-ends() { # Levrun ends within 15 s (or is killed then): its exit status
-  poll 15 eval '! ps -o stat= -p $app | grep -qv ^Z' || kill -9 $app
-  wait $app
-}
+# Levrun ends within 15 s (or is killed then): its exit status
+ends() { poll 15 eval '! ps -o stat= -p $app | grep -qv ^Z' || kill -9 $app; wait $app; }
 start() { # [NAME=VALUE...]: Levrun with that environment; sets app and window
-  env "$@" "$levrun" &
-  app=$! window=$(timeout 20 xdotool search --sync --onlyvisible --pid $! --name '^Levrun$' | head -n 1)
+  env "$@" "$levrun" & app=$!
+  window=$(timeout 20 xdotool search --sync --onlyvisible --pid $app --name '^Levrun$' | head -n1)
 }
 press() { xdotool windowfocus --sync "$window" key --window "$window" "$@"; }
 value() { sed -n "s/^$1=//p" "$ini"; } # KEY: as stored
