@@ -83,7 +83,6 @@ private slots:
             fields[4] = "no", fields[5] = "!Bad file name or number";
 #endif
         const QByteArray names = QByteArray::fromPercentEncoding(fields[3]);
-        const QStringList expected = QString::fromUtf8(names).split('/', Qt::SkipEmptyParts);
         const QString dir = scratch(QTest::currentDataTag());
         QVERIFY(QDir().mkpath(dir) && QDir::setCurrent(dir));
         QVERIFY(shell(helpers + R"((cd "$S" && chmod -R u+rwX config && rm -rf config/Levrun
@@ -94,8 +93,7 @@ private slots:
         QFile errors(scratch("stderr"));
         QVERIFY(errors.open(QIODevice::ReadWrite | QIODevice::Truncate));
         {
-            const auto restore =
-                qScopeGuard([saved = ::dup(2)] { ::dup2(saved, 2), ::close(saved); });
+            const auto undo = qScopeGuard([saved = ::dup(2)] { ::dup2(saved, 2), ::close(saved); });
             ::dup2(errors.handle(), 2);
             frmMain window;
             window.showCentred();
@@ -113,7 +111,8 @@ private slots:
             };
             const QString text = platform::fromNativeName(contents(scratch("folder")));
             if (!text.isEmpty())
-                QCOMPARE(refreshAndPlay(text), expected);
+                QCOMPARE(refreshAndPlay(text),
+                         QString::fromUtf8(names).split('/', Qt::SkipEmptyParts));
             QCOMPARE(refreshAndPlay(scratch("good")), QStringList{"E1L1.MAP|100"});
             window.close();
         }
