@@ -35,7 +35,8 @@ static QByteArray contents(const QString &path)
 
 // True once every game started so far has ended, its note written. This process is the
 // subreaper of its descendants (initTestCase), so a game started through a child that ends at
-// once is still its child: while none is left, no note is still to come.
+// once is still its child: while none is left, no note is still to come. The good folder's
+// note alone would bound nothing, as two games started one after the other run side by side.
 static bool gamesEnded()
 {
     for (pid_t pid;;)
