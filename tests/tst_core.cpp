@@ -39,7 +39,7 @@ static const QString Rows[][4] = {
      "WAV6 1|WAV6 plays|WAV3 1|WAV6 stops|WAV3 plays"},
     {"sound: an exit clip plays to its end", "sound", "server|WAV2", "WAV2|WAV2 plays|WAV2 stops"},
     {"sound: a server later than the clip", "sound", "WAV3 1|late|server", "WAV3 1|asks|dropped"},
-    {"sound: a clip playing as the output goes", "goes", "WAV6", "stops|sink goes|samples go"},
+    {"sound: a clip playing as the output goes", "goes", "WAV6", "stops|samples go|sink goes"},
     {"log, US", "log en_US", "09:05:07", R"("12/6/26", "09:05:07", Main, LoadMaps, Overflow)"},
     {"log, German", "log de_DE", "21:30:00", R"("06.12.26", "21:30:00", Main, LoadMaps, Overflow)"},
     {"message without an entry", "message", "31337", "Application-defined or object-defined error"},

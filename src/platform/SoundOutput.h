@@ -15,11 +15,8 @@ class Playback : public QObject
     Q_OBJECT
 public:
     Playback(const QByteArray &image, const SoundRequest &request, QObject *parent);
-    ~Playback() override // also when the output goes: the sink stops, and goes before its samples
-    {
-        stop();
-        qDeleteAll(QObjectList(children()));
-    }
+    // Also when the output goes with it playing: the sink stops before its samples go.
+    ~Playback() override { stop(); }
     const SoundRequest &request() const { return m_request; }
     QIODevice *samples() { return &m_samples; }
     void endIn(qint64 ms) { m_deadline.start(int(ms)); } // unless it ends sooner
