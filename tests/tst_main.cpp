@@ -22,7 +22,8 @@ namespace {
 
 // The settings store in this test's configuration folder, as STORE in shell().
 const QString StoreFile = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Levrun/Levrun.ini";
-const QString Long = "b<b>A really long name for a map, with more words.MAP"; // not markup
+// Not markup; the widest name, sorted second, as the first item is drawn selected.
+const QString Long = "b<b>A really long name for a map, with more words.MAP";
 // Blanks, a comma, and well past the 259 characters of the old fixed buffers.
 const QString Atomic = "Duke Nukem 3D, Atomic" + QString("/a-long-name").repeated(25);
 
@@ -265,7 +266,8 @@ private slots:
         soundRequests.clear();
     }
 
-    // The stored game folder holds E1L1.MAP; the list has the focus.
+    // The stored game folder holds E1L1.MAP, 1,234,567 bytes; the list has the focus. A
+    // modal window or a menu that opens is answered and noted (answerModal).
     void actions_data()
     {
         QTest::addColumn<QList<Step>>("steps");
