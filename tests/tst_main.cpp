@@ -353,12 +353,14 @@ private slots:
             {{"selected none", "selected E1L1.MAP"}});
         row("Menu key in Icons", {press("mnuViewIcons"), keys("Menu"), noteSelected},
             {{"menu Icons*", "selected E1L1.MAP"}});
-        row("Shift+F10 in List", {press("mnuViewList"), keys("Shift+F10")}, {{"menu List*"}});
+        row("Shift+F10 in List", {press("mnuViewList"), keys("Shift+F10"), noteSelected},
+            {{"menu List*", "selected E1L1.MAP"}});
         row("right press on another item",
             {moreMaps, mouse(QTest::MousePress, Qt::RightButton, 1), noteSelected},
             {{"menu Report*", "selected E1L1.MAP"}});
-        row("right press on the header", {mouse(QTest::MousePress, Qt::RightButton, -2)},
-            {{"menu Report*"}});
+        row("right press on the header",
+            {moreMaps, mouse(QTest::MousePress, Qt::RightButton, -2), noteSelected},
+            {{"menu Report*", "selected E1L1.MAP"}});
         row("middle press in Small icons: selects, no menu",
             {press("mnuViewSmallIcons"), moreMaps, mouse(QTest::MouseClick, Qt::MiddleButton, 1),
              noteSelected},
@@ -554,6 +556,8 @@ private slots:
                                                 : paper) |= QRect(x, y, 1, 1);
         QCOMPARE(drawn.size(), QSize(picture, picture));
         QCOMPARE(ink.height() > 1.5 * items->fontMetrics().height(), wraps);
+        if (mode == 1 || mode == 2) // on one line, whole
+            QVERIFY(second.width() > picture + items->fontMetrics().horizontalAdvance(Long));
         QCOMPARE(QAccessible::queryAccessibleInterface(&list)->child(0)->childCount(), 1);
         QAccessibleInterface *face = QAccessible::queryAccessibleInterface(items);
         QCOMPARE(face->childCount(), mode == 3 ? 8 : 3);
