@@ -68,6 +68,7 @@ void FolderScan::close()
         ::close(m_folder);
 #endif
     m_folder = -1, m_entries = {}, m_open = false, m_batchLength = m_position = 0;
+    m_lastEntry = nullptr;
 }
 
 QString FolderScan::findFirst(const QString &pattern, int attributes)
@@ -81,7 +82,7 @@ QString FolderScan::findFirst(const QString &pattern, int attributes)
     // The root keeps its slash.
     const QString folder =
         slash < 0 ? QStringLiteral(".") : pattern.left(std::max<qsizetype>(slash, 1));
-    m_prefix = toNativeName(pattern.left(slash + 1));
+    m_prefix = pattern.left(slash + 1);
     m_ending = toNativeName(names.mid(1));
     if (m_path == Portable) {
         std::error_code error;
@@ -139,6 +140,7 @@ QString FolderScan::nextFast()
 #ifndef LEVRUN_PORTABLE
     for (;;) {
         if (m_position >= m_batchLength) {
+            m_lastEntry = nullptr;
             m_batchLength = ::getdents64(m_folder, m_batch.get(), BatchSize);
             m_position = 0;
             if (m_batchLength <= 0) {
@@ -157,8 +159,10 @@ QString FolderScan::nextFast()
         if (matches(name) &&
             (entry->d_type == DT_REG ||
              ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-              ::fstatat(m_folder, name.data(), &status, 0) == 0 && S_ISREG(status.st_mode))))
-            return fromNativeName(name);
+              ::fstatat(m_folder, name.data(), &status, 0) == 0 && S_ISREG(status.st_mode)))) {
+            m_lastEntry = entry->d_name;
+            return m_lastName = fromNativeName(name);
+        }
     }
 #endif
     return {};
@@ -170,12 +174,12 @@ qint64 FolderScan::fileLength(const QString &path) const
         seams::lengthQuery(path);
 #ifndef LEVRUN_PORTABLE
     if (m_path == Fast) {
-        const QByteArray native = toNativeName(path);
-        const bool listed = m_folder >= 0 && native.size() > m_prefix.size() &&
-                            native.startsWith(m_prefix) && native.indexOf('/', m_prefix.size()) < 0;
+        // The name just listed is looked up in the open folder, by the bytes it came as.
+        const bool listed = m_lastEntry && path.size() == m_prefix.size() + m_lastName.size() &&
+                            path.startsWith(m_prefix) && path.endsWith(m_lastName);
         struct stat status;
-        if ((listed ? ::fstatat(m_folder, native.constData() + m_prefix.size(), &status, 0)
-                    : ::stat(native.constData(), &status)) != 0)
+        if ((listed ? ::fstatat(m_folder, m_lastEntry, &status, 0)
+                    : ::stat(toNativeName(path).constData(), &status)) != 0)
             errno == ENOENT || errno == ENOTDIR ? fail(FileNotFound) : failErrno(errno);
         return qint64(status.st_size);
     }

@@ -30,7 +30,7 @@ public:
     QString findNext();
 
     // The length in bytes of the file at path, links followed: FileNotFound, PermissionDenied.
-    // A name in the open folder is looked up there: the kernel walks no path for it.
+    // The name just given is looked up in the open folder: the kernel walks no path for it.
     qint64 fileLength(const QString &path) const;
 
 private:
@@ -40,13 +40,15 @@ private:
     QString nextPortable();
 
     Path m_path;
-    QByteArray m_prefix; // the pattern up to its last "/", as the length queries begin
+    QString m_prefix;    // the pattern up to its last "/", as the length queries begin
     QByteArray m_ending; // "*.MAP" without its "*"
     bool m_open = false;
     std::filesystem::directory_iterator m_entries;
     int m_folder = -1;
     std::unique_ptr<char[]> m_batch; // the latest batch of entries, read up to m_position
     qsizetype m_batchLength = 0, m_position = 0;
+    QString m_lastName; // the name given last, and its bytes in the batch
+    const char *m_lastEntry = nullptr;
 };
 
 void changeDrive(const QString &path); // one file tree, no drive letters: nothing to change

@@ -8,8 +8,8 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
-#include <algorithm>
 #include <functional>
+#include <queue>
 #include <type_traits>
 
 namespace platform {
@@ -83,6 +83,22 @@ protected:
         keepCurrentInSight();
     }
 
+    // A hidden view lays out nothing: the view on show does it once there.
+    void doItemsLayout() override
+    {
+        if (this->isVisible())
+            Base::doItemsLayout();
+        else
+            m_layoutOnShow = true;
+    }
+
+    void showEvent(QShowEvent *event) override
+    {
+        if (std::exchange(m_layoutOnShow, false))
+            Base::doItemsLayout();
+        Base::showEvent(event);
+    }
+
     void updateGeometries() override
     {
         Base::updateGeometries();
@@ -97,6 +113,7 @@ private:
     }
 
     bool m_followCurrent = false;
+    bool m_layoutOnShow = false;
 };
 
 // Every item takes the size told for one of them: the widest name's, so that none is cut.
@@ -107,46 +124,38 @@ public:
     using QStyledItemDelegate::QStyledItemDelegate;
     int widestRow = -1;
 
-    // Finds the widest name in font.
+    // Finds the widest name in font. A name's width is its characters' advances (in 1/64 pixel)
+    // give or take kerning: the names of the widest estimates are measured whole, shaped as
+    // drawn. The entries are read as they lie in memory, not in the order shown.
     void measure(const ListItems &items, const QFont &font)
     {
-        // A name's width is its characters' advances (in 1/64 pixel) give or take kerning; the
-        // names that come within reach of the widest are measured whole, shaped as drawn.
         const QFontMetricsF metrics(font);
+        const auto whole = [&](quint32 id) {
+            return metrics.horizontalAdvance(QString::fromStdString(items.entries()[id].name));
+        };
         qint32 ascii[128];
         for (int c = 0; c < 128; ++c)
             ascii[c] = qRound(metrics.horizontalAdvance(QChar(c)) * 64);
-        constexpr qint32 Reach = 6 * 64;          // more than kerning changes a name by
-        constexpr size_t Measured = 64;           // of names that tie, as many as it takes to trust
-        std::vector<std::pair<qint32, int>> near; // (estimate, row), the widest first
-        qint32 most = 0;
-        const auto drop = [&] {
-            std::sort(near.begin(), near.end(), std::greater<>());
-            while (!near.empty() && (near.size() > Measured || near.back().first < most - Reach))
-                near.pop_back();
-        };
-        for (int row = 0; row < items.rowCount(); ++row) {
-            const std::string &name = items.entryAt(row).name;
+        using Estimate = std::pair<qint32, quint32>; // (width, entry)
+        std::priority_queue<Estimate, std::vector<Estimate>, std::greater<>> widest; // 64 of them
+        for (quint32 id = 0; id < items.entries().size(); ++id) {
+            const std::string &name = items.entries()[id].name;
             qint32 width = 0;
             for (size_t i = 0; i < name.size() && width >= 0; ++i)
                 width = uchar(name[i]) < 0x80 ? width + ascii[uchar(name[i])] : -1;
             if (width < 0) // rare: measured whole
-                width = qRound(metrics.horizontalAdvance(QString::fromStdString(name)) * 64);
-            if (width < most - Reach)
-                continue;
-            most = std::max(most, width);
-            near.emplace_back(width, row);
-            if (near.size() > 4 * Measured)
-                drop();
+                width = qRound(whole(id) * 64);
+            if (widest.size() < 64 || width > widest.top().first)
+                widest.emplace(width, id);
+            if (widest.size() > 64)
+                widest.pop();
         }
-        drop();
-        widestRow = -1;
-        qreal widest = -1;
-        for (const auto &[estimate, row] : near)
-            if (const qreal width =
-                    metrics.horizontalAdvance(QString::fromStdString(items.entryAt(row).name));
-                width > widest)
-                widest = width, widestRow = row;
+        qreal most = -1;
+        quint32 widestId = 0;
+        for (; !widest.empty(); widest.pop())
+            if (const qreal width = whole(widest.top().second); width > most)
+                most = width, widestId = widest.top().second;
+        widestRow = most < 0 ? -1 : items.rowOf(widestId);
     }
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override

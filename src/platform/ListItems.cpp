@@ -10,30 +10,41 @@
 
 namespace platform {
 
-// The entry the reference stands for, whose one sub-item is the size.
-const ListEntry &ListItem::read(int subItem) const
+ListItems &ListItem::owner() const
 {
-    if (!m_owner || m_id >= m_owner->m_entries.size()) // none, or gone with a Clear
+    if (!m_owner)
+        fail(ObjectNotSet);
+    return *m_owner;
+}
+
+ListItems::ListItems(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+    keepLargeBlocksApart();
+}
+
+const ListEntry &ListItems::entry(quint32 id, int subItem) const
+{
+    if (id >= m_entries.size())
         fail(ObjectNotSet);
     if (subItem != 1)
         fail(InvalidPropertyValue);
-    return m_owner->m_entries[m_id];
+    return m_entries[id];
 }
 
-// Changing an entry sorts the items anew.
-ListEntry &ListItem::change(int subItem)
+ListEntry &ListItems::change(quint32 id, int subItem)
 {
-    read(subItem);
-    m_owner->changed();
-    return m_owner->m_entries[m_id];
+    entry(id, subItem);
+    changed();
+    return m_entries[id];
 }
 
-void ListItem::setImage(bool ListEntry::*image, int number)
+void ListItems::setImage(quint32 id, Image image, int number)
 {
-    ListEntry &item = change();
+    change(id);
     if (number < 0 || number > 1)
         fail(SubscriptOutOfRange);
-    item.*image = number == 1;
+    m_images[id] = number ? m_images[id] | image : m_images[id] & ~image;
 }
 
 void ListItems::changed()
@@ -48,7 +59,7 @@ void ListItems::flush()
         return;
     beginResetModel();
     // Most names are told apart by their keys alone, in cache; the rest in full.
-    std::vector<std::pair<std::array<quint32, 4>, quint32>> keyed(m_entries.size());
+    std::vector<std::pair<std::pair<quint64, quint64>, quint32>> keyed(m_entries.size());
     for (quint32 id = 0; id < keyed.size(); ++id)
         keyed[id] = {mapKey(m_entries[id].name), id};
     std::sort(keyed.begin(), keyed.end(), [this](const auto &a, const auto &b) {
@@ -67,10 +78,10 @@ void ListItems::Clear()
 {
     beginResetModel();
     std::deque<ListEntry>().swap(m_entries);
+    std::vector<quint8>().swap(m_images);
     std::vector<quint32>().swap(m_rows);
     m_dirty = false;
     endResetModel();
-    releaseFreeMemory(); // the pieces of a large list
 }
 
 void ListItems::setShownFor(ViewMode mode)
@@ -98,6 +109,7 @@ void ListItems::setImages(const QPixmap &large, const QPixmap &small)
 ListItem ListItems::Add()
 {
     m_entries.emplace_back();
+    m_images.push_back(0);
     changed();
     return ListItem(this, quint32(m_entries.size() - 1));
 }
@@ -115,6 +127,7 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
     const ListEntry &item = entryAt(index.row());
+    const quint8 images = m_images[m_rows[size_t(index.row())]];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -125,8 +138,8 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
         return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
     }
     case Qt::DecorationRole:
-        if (index.column() == 0 && (item.icon || item.smallIcon))
-            return m_icons[item.icon * 2 + item.smallIcon];
+        if (index.column() == 0 && images)
+            return m_icons[images];
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == 1 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();

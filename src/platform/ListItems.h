@@ -7,6 +7,7 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -22,42 +23,9 @@ struct ListEntry
 {
     std::string name;
     std::string size;
-    bool icon = false;
-    bool smallIcon = false;
 };
 
-class ListItems;
-
-// A reference to one item, as ListItems::Add hands it out; a null one fails with ObjectNotSet.
-class ListItem
-{
-public:
-    ListItem() = default;
-    ListItem(ListItems *owner, quint32 id)
-        : m_owner(owner)
-        , m_id(id)
-    {
-    }
-    bool isNull() const { return m_owner == nullptr; }
-
-    // The name as fromNativeName reads it, so that the bytes come back; shown as UTF-8.
-    QString Text() const { return fromNativeName(read().name); }
-    void setText(const QString &text) { change().name = toNativeName(text).toStdString(); }
-    // The size text is sub-item 1, the only one.
-    QString SubItems(int index) const { return QString::fromStdString(read(index).size); }
-    void setSubItems(int index, const QString &text) { change(index).size = text.toStdString(); }
-    // Image number 1 is the first image of the list, 0 none.
-    void setIcon(int image) { setImage(&ListEntry::icon, image); }
-    void setSmallIcon(int image) { setImage(&ListEntry::smallIcon, image); }
-
-private:
-    const ListEntry &read(int subItem = 1) const;
-    ListEntry &change(int subItem = 1);
-    void setImage(bool ListEntry::*image, int number);
-
-    ListItems *m_owner = nullptr;
-    quint32 m_id = 0;
-};
+class ListItem;
 
 // The items and the model the list's views show, in the order of compareMapNames, sorted
 // after a burst of changes: when the event loop comes round, or when the program reads them.
@@ -65,7 +33,7 @@ class ListItems : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit ListItems(QObject *parent = nullptr);
 
     void Clear();
     ListItem Add();
@@ -73,6 +41,15 @@ public:
     ListItem item(qsizetype row); // by display row, 0-based
 
     const ListEntry &entryAt(int row) const { return m_entries[m_rows[size_t(row)]]; }
+    const std::deque<ListEntry> &entries() const { return m_entries; } // as added
+    int rowOf(quint32 id) const { return int(std::ranges::find(m_rows, id) - m_rows.begin()); }
+
+    // An entry by its place as added: ObjectNotSet once gone with a Clear, InvalidPropertyValue
+    // for a sub-item other than 1. A change sorts the items anew.
+    const ListEntry &entry(quint32 id, int subItem = 1) const;
+    ListEntry &change(quint32 id, int subItem = 1);
+    enum Image : quint8 { SmallImage = 1, LargeImage = 2 };
+    void setImage(quint32 id, Image image, int number); // 1 the list's image, 0 none
 
     void setImages(const QPixmap &large, const QPixmap &small);
 
@@ -94,15 +71,47 @@ signals:
     void refilled();
 
 private:
-    friend class ListItem;
     void changed();
     int rows() const { return int(m_rows.size()); }
 
     std::deque<ListEntry> m_entries; // as added, never moved: a ListItem holds the index
+    std::vector<quint8> m_images;    // by entry: its Image bits
     std::vector<quint32> m_rows;     // the entries shown, in order
     bool m_dirty = false;
     bool m_sizeShown = true;
-    QIcon m_icons[4]; // by an item's images: small 1, large 2
+    QIcon m_icons[4]; // by an entry's Image bits
+};
+
+// A reference to one item, as ListItems::Add hands it out; a null one fails with ObjectNotSet.
+class ListItem
+{
+public:
+    ListItem() = default;
+    ListItem(ListItems *owner, quint32 id)
+        : m_owner(owner)
+        , m_id(id)
+    {
+    }
+    bool isNull() const { return m_owner == nullptr; }
+
+    // The name as fromNativeName reads it, so that the bytes come back; shown as UTF-8.
+    QString Text() const { return fromNativeName(owner().entry(m_id).name); }
+    void setText(const QString &text) { owner().change(m_id).name = toNativeString(text); }
+    // The size text is sub-item 1, the only one.
+    QString SubItems(int i) const { return QString::fromStdString(owner().entry(m_id, i).size); }
+    void setSubItems(int i, const QString &text)
+    {
+        owner().change(m_id, i).size = toNativeString(text);
+    }
+    // Image number 1 is the first image of the list, 0 none.
+    void setIcon(int image) { owner().setImage(m_id, ListItems::LargeImage, image); }
+    void setSmallIcon(int image) { owner().setImage(m_id, ListItems::SmallImage, image); }
+
+private:
+    ListItems &owner() const;
+
+    ListItems *m_owner = nullptr;
+    quint32 m_id = 0;
 };
 
 } // namespace platform

@@ -25,9 +25,9 @@ void startProgram(const QString &program, const QStringList &arguments);
 // Windows). Fails with "File not found" when nothing can open it.
 void openAddress(const QString &address);
 
-// Gives the memory freed in pieces (a large list's) back to the system, where the
-// allocator would keep it otherwise.
-void releaseFreeMemory();
+// Large blocks (a large list's arrays) come from the system and go back to it when freed,
+// where the allocator would otherwise keep them for later, and hold the memory.
+void keepLargeBlocksApart();
 
 // Turns SIGTERM, SIGHUP and SIGINT (the end of a session, a kill, Ctrl+C) into an
 // orderly close of the window, as if the user had closed it. The signal handler

@@ -3,6 +3,7 @@
 
 #include "platform/ErrorCatalogue.h"
 
+#include <QStringEncoder>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -119,18 +120,27 @@ QByteArray toNativeName(QStringView name)
     return bytes;
 }
 
+std::string toNativeString(QStringView text)
+{
+    if (holdsRawBytes(text))
+        return toNativeName(text).toStdString();
+    QVarLengthArray<char, 256> buffer(text.size() * 3);
+    QStringEncoder toUtf8(QStringEncoder::Utf8);
+    return std::string(buffer.data(), toUtf8.appendToBuffer(buffer.data(), text));
+}
+
 int compareMapNames(std::string_view a, std::string_view b)
 {
     const int order = sortKey(a).compare(sortKey(b));
     return order ? order : a.compare(b); // std::char_traits<char> compares as unsigned char
 }
 
-std::array<quint32, 4> mapKey(std::string_view name)
+std::pair<quint64, quint64> mapKey(std::string_view name)
 {
     const std::string key = sortKey(name, 15); // in the string's own buffer, mostly
-    std::array<quint32, 4> number{};
+    std::pair<quint64, quint64> number{};
     for (size_t k = 0; k < key.size() && k < 16; ++k)
-        number[k / 4] |= quint32(static_cast<unsigned char>(key[k])) << (24 - 8 * (k % 4));
+        (k < 8 ? number.first : number.second) |= quint64(uchar(key[k])) << (56 - 8 * (k % 8));
     return number;
 }
 

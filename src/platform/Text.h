@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <string>
 #include <string_view>
 
 namespace platform {
@@ -17,6 +18,9 @@ QString fromNativeName(QByteArrayView name);
 QByteArray toNativeName(QStringView name);
 // Whether name holds such a byte: no text of its own shows it.
 bool holdsRawBytes(QStringView name);
+// A text as UTF-8 (its raw bytes as those bytes) straight into a string: most names and sizes
+// fit the string's own buffer.
+std::string toNativeString(QStringView text);
 
 // The order of the map list, over names in UTF-8: letter case ignored, runs of
 // ASCII digits compared by their value, so E1L2 comes before E1L10. Names that
@@ -25,8 +29,8 @@ bool holdsRawBytes(QStringView name);
 int compareMapNames(std::string_view a, std::string_view b);
 
 // The start of a name's place in that order, most significant first: unequal keys order
-// their names; equal ones leave it to compareMapNames. 16 bytes, 32 as a 128-bit number.
-std::array<quint32, 4> mapKey(std::string_view name);
+// their names; equal ones leave it to compareMapNames. 16 bytes, as a 128-bit number.
+std::pair<quint64, quint64> mapKey(std::string_view name);
 
 // A count shown as "###,###,###": ASCII digits grouped in threes from the right
 // with the locale's group separator, no unit; zero gives empty text. Threes
