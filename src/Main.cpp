@@ -28,9 +28,10 @@ using errlog::Guard;
 
 namespace {
 
-QPixmap maskedPicture(const QString &path, const QColor &transparent)
+// One of the program's pictures, where it has the given colour transparent.
+QPixmap maskedPicture(const char *name, const QColor &transparent)
 {
-    QPixmap picture(path);
+    QPixmap picture(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
     picture.setMask(picture.createMaskFromColor(transparent));
     return picture;
 }
@@ -65,12 +66,10 @@ frmMain::frmMain(QWidget *parent)
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
-    const QColor magenta(255, 0, 255);
-    const QPixmap icon = maskedPicture(QStringLiteral(":/pictures/levrun.png"), magenta);
+    const QPixmap icon = maskedPicture("levrun", Qt::magenta); // 255, 0, 255
     setWindowIcon(icon);
-    m_ui->lvwMaps->items().setImages(
-        icon, maskedPicture(QStringLiteral(":/pictures/smallicon.png"), QColor(192, 192, 192)));
-    m_ui->cmdSelectFolder->setIcon(maskedPicture(QStringLiteral(":/pictures/folder.png"), magenta));
+    m_ui->lvwMaps->items().setImages(icon, maskedPicture("smallicon", Qt::lightGray)); // 192 grey
+    m_ui->cmdSelectFolder->setIcon(maskedPicture("folder", Qt::magenta));
 
     // The window's own font; no text is drawn on the window itself.
     setFont(platform::designFont(QStringLiteral("Arial Black"), 9.75, false));

@@ -14,6 +14,8 @@
 
 namespace platform {
 
+inline constexpr auto SelectRow = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+
 // A view that asks mayEdit before an in-place edit, whose keys that move the current
 // item select it, even when it is current already (Home after a click on empty space), and
 // that keeps the current item in sight after a move or a change of mode, until the user
@@ -64,8 +66,7 @@ protected:
         const QModelIndex current = this->currentIndex();
         if (moves && current.isValid()) {
             if (!this->selectionModel()->isRowSelected(current.row()))
-                this->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
-                                                            QItemSelectionModel::Rows);
+                this->selectionModel()->select(current, SelectRow);
             followCurrent();
         }
     }

@@ -153,27 +153,23 @@ void ListView::setViewMode(ViewMode mode)
     const bool selected = current.isValid() && m_listView->selectionModel()->isSelected(current);
     m_mode = mode;
     m_items->setShownFor(mode);
-    if (mode == ViewMode::Report) {
+    const bool report = mode == ViewMode::Report, icons = mode == ViewMode::Icons;
+    QAbstractItemView *shown = report ? static_cast<QAbstractItemView *>(m_reportView) : m_listView;
+    if (report) {
         header->resizeSection(1, m_sizeWidth);
         if (selected)
-            m_listView->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect |
-                                                              QItemSelectionModel::Rows);
-    }
-    QAbstractItemView *shown =
-        mode == ViewMode::Report ? static_cast<QAbstractItemView *>(m_reportView) : m_listView;
-    if (mode != ViewMode::Report) {
-        m_listView->setViewMode(mode == ViewMode::Icons ? QListView::IconMode
-                                                        : QListView::ListMode);
-        m_listView->setIconSize(mode == ViewMode::Icons ? QSize(32, 32) : QSize(16, 16));
+            m_listView->selectionModel()->select(current, SelectRow);
+    } else {
+        m_listView->setViewMode(icons ? QListView::IconMode : QListView::ListMode);
+        m_listView->setIconSize(icons ? QSize(32, 32) : QSize(16, 16));
         m_listView->setFlow(mode == ViewMode::List ? QListView::TopToBottom
                                                    : QListView::LeftToRight);
-        m_listView->setWordWrap(mode == ViewMode::Icons);
-        m_listView->setSpacing(mode == ViewMode::Icons ? 6 : 1);
+        m_listView->setWordWrap(icons);
+        m_listView->setSpacing(icons ? 6 : 1);
         // Icons get a cell of their own width, the other modes the widest name's.
         const QFontMetrics metrics(m_listView->font());
-        m_listView->setGridSize(mode == ViewMode::Icons ? QSize(metrics.averageCharWidth() * 12,
-                                                                2 * metrics.lineSpacing() + 48)
-                                                        : QSize());
+        const QSize cell(metrics.averageCharWidth() * 12, 2 * metrics.lineSpacing() + 48);
+        m_listView->setGridSize(icons ? cell : QSize());
     }
     // Only the view on show is in the stack, and so in the accessibility tree.
     if (shown != before) {
@@ -184,7 +180,7 @@ void ListView::setViewMode(ViewMode mode)
     setFocusProxy(shown);
     if (hadFocus)
         shown->setFocus();
-    mode == ViewMode::Report ? m_reportView->followCurrent() : m_listView->followCurrent();
+    report ? m_reportView->followCurrent() : m_listView->followCurrent();
 }
 
 float ListView::columnWidth(int column) const
@@ -216,8 +212,7 @@ void ListView::refilled()
 {
     static_cast<ItemDelegate *>(m_listView->itemDelegate())->measure(*m_items, m_listView->font());
     if (m_items->rowCount() > 0 && !m_listView->selectionModel()->hasSelection())
-        m_listView->selectionModel()->setCurrentIndex(
-            m_items->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_listView->selectionModel()->setCurrentIndex(m_items->index(0, 0), SelectRow);
 }
 
 } // namespace platform
