@@ -15,9 +15,8 @@ QByteArray loadResource(const QString &type, const QString &name)
     if (name.isEmpty() || type.isEmpty() || (type + name).contains(u'/'))
         fail(ResourceNotFound);
     // Resource names are not case-sensitive; the program's are stored in capitals.
-    const QString path = QStringLiteral(":/%1/%2").arg(type.toUpper(), name.toUpper());
-    QFile resource(path);
-    if (!QFileInfo(path).isFile() || !resource.open(QIODevice::ReadOnly))
+    QFile resource(QStringLiteral(":/%1/%2").arg(type.toUpper(), name.toUpper()));
+    if (!QFileInfo(resource).isFile() || !resource.open(QIODevice::ReadOnly))
         fail(ResourceNotFound);
     return resource.readAll();
 }
