@@ -34,16 +34,12 @@ frmAbout::frmAbout(frmMain *main)
     m_ui->linLine_0->setBackgroundRole(QPalette::Dark);
     m_ui->linLine_1->setBackgroundRole(QPalette::Light);
 
-    // The window icon of the main window, which the box inherits, stretched
-    // with hard pixel edges as a stretched picture is, not smoothed.
-    m_ui->Image1->setPixmap(
-        windowIcon()
-            .pixmap(QSize(32, 32))
-            .scaled(m_ui->Image1->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    // The window icon of the main window, which the box inherits, stretched with hard pixel
+    // edges as a stretched picture is, not smoothed: what scaled() does by default.
+    m_ui->Image1->setPixmap(windowIcon().pixmap(QSize(32, 32)).scaled(m_ui->Image1->size()));
 
-    m_ui->lblSite->setCursor(platform::handCursor());
-    m_ui->lblEmail->setCursor(platform::handCursor());
-    m_ui->cmdOk->setCursor(platform::handCursor());
+    for (QWidget *pointed : QWidgetList{m_ui->lblSite, m_ui->lblEmail, m_ui->cmdOk})
+        pointed->setCursor(platform::handCursor());
 
     platform::centreOnScreen(this);
 
@@ -57,8 +53,7 @@ frmAbout::~frmAbout() = default;
 
 void frmAbout::keyPressEvent(QKeyEvent *event)
 {
-    const QString text = event->text();
-    if (!text.isEmpty())
+    if (const QString text = event->text(); !text.isEmpty())
         Form_KeyPress(text.at(0).unicode());
     if (event->key() != Qt::Key_Escape)
         QDialog::keyPressEvent(event);
@@ -67,25 +62,19 @@ void frmAbout::keyPressEvent(QKeyEvent *event)
 void frmAbout::Form_Load()
 {
     Guard guard(", About, Form_Load, ");
-    const auto append = [](QLabel *label, const QString &text) {
-        label->setText(label->text() + text);
-    };
+    const auto add = [](QLabel *to, const QString &text) { to->setText(to->text() + text); };
     const QString name = QCoreApplication::applicationName();
+    QLabel *const top = m_ui->lblTop, *const middle = m_ui->lblMiddle;
     guard.attempt([&] { setWindowTitle(QStringLiteral("About ") + name); });
-    guard.attempt([&] { m_ui->lblTop->setText(QString()); });
+    guard.attempt([&] { top->setText(QString()); });
     guard.attempt([&] {
-        const auto version = QVersionNumber::fromString(QCoreApplication::applicationVersion());
-        append(m_ui->lblTop, QStringLiteral("%1 v%2.%3\r\n")
-                                 .arg(name, QString::number(version.majorVersion()),
-                                      QString::number(version.minorVersion())));
+        const auto v = QVersionNumber::fromString(QCoreApplication::applicationVersion());
+        add(top, name + QStringLiteral(" v%1.%2\r\n").arg(v.majorVersion()).arg(v.minorVersion()));
     });
-    guard.attempt([&] {
-        append(m_ui->lblTop, QStringLiteral("A Windows front-end for Duke Nukem 3D maps"));
-    });
-    guard.attempt([&] { m_ui->lblMiddle->setText(QString()); });
-    guard.attempt(
-        [&] { append(m_ui->lblMiddle, QStringLiteral("written by " LEVRUN_AUTHOR "\r\n")); });
-    guard.attempt([&] { append(m_ui->lblMiddle, QStringLiteral("\r\n")); });
+    guard.attempt([&] { add(top, QStringLiteral("A Windows front-end for Duke Nukem 3D maps")); });
+    guard.attempt([&] { middle->setText(QString()); });
+    guard.attempt([&] { add(middle, QStringLiteral("written by " LEVRUN_AUTHOR "\r\n")); });
+    guard.attempt([&] { add(middle, QStringLiteral("\r\n")); });
     guard.attempt([&] { m_ui->lblSite->setText(QStringLiteral(LEVRUN_SITE)); });
     guard.attempt([&] { m_ui->lblEmail->setText(QStringLiteral("e-mail: " LEVRUN_EMAIL)); });
 }

@@ -19,16 +19,15 @@ QString nativePath(const QString &shown)
     QStringList parts = shown.split(u'/');
     QString path = parts.takeFirst(); // empty for a path from the root
     for (const QString &part : std::as_const(parts)) {
-        QString match = part;
-        int matches = 0;
+        QStringList found; // the entries that read as part does
         std::error_code error;
         if (part.contains(QChar::ReplacementCharacter))
             for (const auto &entry : std::filesystem::directory_iterator(
                      platform::fsPath(path.isEmpty() ? QStringLiteral("/") : path), error))
-                if (QString::fromStdString(entry.path().filename().string()) == part &&
-                    ++matches == 1)
-                    match = platform::fromNativeName(entry.path().filename().string());
-        path += u'/' + (matches > 1 ? part : match);
+                if (const std::string name = entry.path().filename().string();
+                    QString::fromStdString(name) == part)
+                    found << platform::fromNativeName(name);
+        path += u'/' + (found.size() == 1 ? found.first() : part);
     }
     return path;
 }

@@ -12,80 +12,53 @@ namespace platform {
 QByteArray loadResource(const QString &type, const QString &name)
 {
     // A name is one path component: no way out of its type's folder.
-    if (name.isEmpty() || name.contains(QLatin1Char('/')) || type.isEmpty() ||
-        type.contains(QLatin1Char('/')))
+    if (name.isEmpty() || type.isEmpty() || (type + name).contains(u'/'))
         fail(ResourceNotFound);
     // Resource names are not case-sensitive; the program's are stored in capitals.
-    const QString path = QStringLiteral(":/%1/%2").arg(type.toUpper(), name.toUpper());
-    QFile resource(path);
-    if (!QFileInfo(path).isFile() || !resource.open(QIODevice::ReadOnly))
+    QFile resource(QStringLiteral(":/%1/%2").arg(type.toUpper(), name.toUpper()));
+    if (!QFileInfo(resource).isFile() || !resource.open(QIODevice::ReadOnly))
         fail(ResourceNotFound);
     return resource.readAll();
 }
 
-namespace {
-
-constexpr quint16 WaveFormatPcm = 1;
-constexpr quint64 ChunkHeaderSize = 8;
-constexpr quint64 PcmFormatSize = 16;
-
-// Little-endian fields; the caller has checked that they lie inside the bytes.
-template <typename Field>
-Field field(QByteArrayView bytes, quint64 at)
-{
-    return qFromLittleEndian<Field>(bytes.data() + at);
-}
-constexpr auto word = field<quint16>;
-constexpr auto dword = field<quint32>;
-
-bool tagAt(QByteArrayView bytes, quint64 at, const char (&tag)[5])
-{
-    return bytes.sliced(qsizetype(at), 4) == QByteArrayView(tag, 4);
-}
-
-bool isPcm(const WaveFormat &f)
-{
-    return f.formatTag == WaveFormatPcm && f.channels > 0 && f.samplesPerSecond > 0 &&
-           f.bitsPerSample > 0 && f.blockAlign == f.channels * ((f.bitsPerSample + 7) / 8);
-}
-
-bool canPlay(const std::optional<RiffWave> &clip)
-{
-    return clip && (clip->format.bitsPerSample == 8 || clip->format.bitsPerSample == 16) &&
-           clip->dataSize >= clip->format.blockAlign;
-}
-
-} // namespace
-
 std::optional<RiffWave> readRiffWave(QByteArrayView bytes) noexcept
 {
+    // Little-endian fields and tags; the caller has checked that they lie inside the bytes.
+    const auto word = [&](quint64 at) { return qFromLittleEndian<quint16>(bytes.data() + at); };
+    const auto dword = [&](quint64 at) { return qFromLittleEndian<quint32>(bytes.data() + at); };
+    const auto tag = [&](quint64 at) { return bytes.sliced(qsizetype(at), 4); };
+    constexpr quint64 ChunkHeaderSize = 8;
     // 64-bit arithmetic throughout: a 32-bit length near 4 GiB cannot wrap.
     const quint64 size = quint64(bytes.size());
-    if (size < 12 || !tagAt(bytes, 0, "RIFF") || !tagAt(bytes, 8, "WAVE"))
+    if (size < 12 || tag(0) != "RIFF" || tag(8) != "WAVE")
         return std::nullopt;
-    const quint64 formEnd = ChunkHeaderSize + dword(bytes, 4);
+    const quint64 formEnd = ChunkHeaderSize + dword(4);
     if (formEnd > size || formEnd < 12)
         return std::nullopt;
 
     std::optional<WaveFormat> format;
     std::optional<RiffWave> wave;
     for (quint64 at = 12; at + ChunkHeaderSize <= formEnd;) {
-        const quint64 length = dword(bytes, at + 4);
+        const quint64 length = dword(at + 4);
         const quint64 body = at + ChunkHeaderSize;
         if (body + length > formEnd)
             return std::nullopt;
-        if (!format && tagAt(bytes, at, "fmt ")) {
-            if (length < PcmFormatSize)
+        if (!format && tag(at) == "fmt ") {
+            if (length < 16) // the PCM format's size
                 return std::nullopt;
-            format =
-                WaveFormat{word(bytes, body),      word(bytes, body + 2),  dword(bytes, body + 4),
-                           dword(bytes, body + 8), word(bytes, body + 12), word(bytes, body + 14)};
-        } else if (!wave && tagAt(bytes, at, "data")) {
+            // Only the first counts: one that is not PCM (tag 1) refuses the image here already.
+            // The bytes per second, at 8, are not needed.
+            const WaveFormat &f = format.emplace(WaveFormat{
+                word(body), word(body + 2), dword(body + 4), word(body + 12), word(body + 14)});
+            if (f.formatTag != 1 || f.channels == 0 || f.samplesPerSecond == 0 ||
+                f.bitsPerSample == 0 || f.blockAlign != f.channels * ((f.bitsPerSample + 7) / 8))
+                return std::nullopt;
+        } else if (!wave && tag(at) == "data") {
             wave = RiffWave{{}, qsizetype(body), qsizetype(length)};
         }
         at = body + length + (length & 1);
     }
-    if (!format || !wave || !isPcm(*format))
+    if (!format || !wave)
         return std::nullopt;
     wave->format = *format;
     return wave;
@@ -93,19 +66,14 @@ std::optional<RiffWave> readRiffWave(QByteArrayView bytes) noexcept
 
 SoundRequest soundRequest(QByteArrayView image, int flags) noexcept
 {
-    SoundRequest request;
-    const std::optional<RiffWave> clip = (flags & SndMemory) ? readRiffWave(image) : std::nullopt;
-    if (canPlay(clip)) {
-        request.action = SoundRequest::PlayClip;
-        request.clip = *clip;
-        // Whole sample frames only.
-        request.clip.dataSize -= request.clip.dataSize % clip->format.blockAlign;
-        request.synchronous = !(flags & SndAsync);
-    } else {
-        request.action =
-            (flags & SndNoDefault) ? SoundRequest::StaySilent : SoundRequest::PlayDefaultSound;
-    }
-    return request;
+    std::optional<RiffWave> clip = (flags & SndMemory) ? readRiffWave(image) : std::nullopt;
+    // Playable: 8 or 16 bits, and one whole sample frame at least.
+    if (!clip || (clip->format.bitsPerSample != 8 && clip->format.bitsPerSample != 16) ||
+        clip->dataSize < clip->format.blockAlign)
+        return {(flags & SndNoDefault) ? SoundRequest::StaySilent : SoundRequest::PlayDefaultSound,
+                {}};
+    clip->dataSize -= clip->dataSize % clip->format.blockAlign; // whole sample frames only
+    return {SoundRequest::PlayClip, *clip, !(flags & SndAsync)};
 }
 
 qint64 clipMilliseconds(const RiffWave &clip) noexcept

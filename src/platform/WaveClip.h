@@ -17,13 +17,12 @@ namespace platform {
 // ResourceNotFound.
 QByteArray loadResource(const QString &type, const QString &name);
 
-// The "fmt " chunk of a PCM wave file.
+// The "fmt " chunk of a PCM wave file, but for its bytes per second, which nothing needs.
 struct WaveFormat
 {
     quint16 formatTag = 0;
     quint16 channels = 0;
     quint32 samplesPerSecond = 0;
-    quint32 bytesPerSecond = 0;
     quint16 blockAlign = 0;
     quint16 bitsPerSample = 0;
 };
@@ -45,7 +44,7 @@ std::optional<RiffWave> readRiffWave(QByteArrayView bytes) noexcept;
 
 // The flags of the platform's sound-playing call.
 enum SoundFlag : int {
-    SndSync = 0x0,      // return when the clip has been heard to its end
+    // Without SndAsync the call returns when the clip has been heard to its end.
     SndAsync = 0x1,     // return at once, the clip plays on
     SndNoDefault = 0x2, // a clip that cannot be played stays silent
     SndMemory = 0x4,    // the image is a wave file in memory, not a file name
