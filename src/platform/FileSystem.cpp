@@ -140,7 +140,6 @@ QString FolderScan::nextFast()
 #ifndef LEVRUN_PORTABLE
     for (;;) {
         if (m_position >= m_batchLength) {
-            m_lastEntry = nullptr;
             m_batchLength = ::getdents64(m_folder, m_batch.get(), BatchSize);
             m_position = 0;
             if (m_batchLength <= 0) {

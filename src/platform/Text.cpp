@@ -7,6 +7,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <ranges>
@@ -153,25 +154,16 @@ QString GroupedFormat::operator()(qint64 value) const
 {
     if (value == 0)
         return {};
-    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
-    // Written from the right: up to 20 digits and a separator between groups.
-    QVarLengthArray<QChar, 64> buffer(1 + 20 + 6 * m_separator.size());
-    QChar *const end = buffer.data() + buffer.size();
-    QChar *out = end;
-    for (int inGroup = 0;; ++inGroup) {
-        if (inGroup == 3) {
-            out -= m_separator.size();
-            std::copy(m_separator.begin(), m_separator.end(), out);
-            inGroup = 0;
-        }
-        *--out = QChar(char16_t(u'0' + magnitude % 10));
-        magnitude /= 10;
-        if (!magnitude)
-            break;
+    char digits[24];
+    const char *const end = std::to_chars(digits, std::end(digits), value).ptr;
+    QString text;
+    text.reserve(32); // a sign, 19 digits and six separators: one allocation
+    for (const char *at = digits; at != end; ++at) {
+        text += QLatin1Char(*at);
+        if (const auto after = end - at - 1; after > 0 && after % 3 == 0 && *at != '-')
+            text += m_separator;
     }
-    if (value < 0)
-        *--out = u'-';
-    return QString(out, end - out);
+    return text;
 }
 
 float toSingle(const QString &text, const QLocale &locale)
