@@ -21,10 +21,9 @@ QString logLine(const QDate &date, const QTime &time, const QLocale &locale, con
 void LogError(const char *label, int number) noexcept
 {
     try {
-        const QByteArray line = logLine(QDate::currentDate(), QTime::currentTime(),
-                                        QLocale::system(), label, platform::errorMessage(number))
-                                    .toUtf8() +
-                                "\r\n";
+        const QString text = logLine(QDate::currentDate(), QTime::currentTime(), QLocale::system(),
+                                     label, platform::errorMessage(number));
+        const QByteArray line = text.toUtf8() + "\r\n";
         if (!platform::appendToFile(QCoreApplication::applicationName() + QStringLiteral(".VNL"),
                                     line))
             std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
