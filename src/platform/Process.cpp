@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <iterator>
 
 #ifdef LEVRUN_PORTABLE
 #include <QProcess>
@@ -47,9 +48,8 @@ constexpr int Signals[] = {SIGTERM, SIGINT,
 // program as another name, so it starts nothing.
 bool startDetached(const QString &program, const QStringList &arguments)
 {
-    for (const QString &argument : arguments)
-        if (holdsRawBytes(argument))
-            fail(BadFileName);
+    if (std::ranges::any_of(arguments, holdsRawBytes))
+        fail(BadFileName);
     return QProcess::startDetached(program, arguments);
 }
 
@@ -60,8 +60,7 @@ bool startDetached(const QString &program, const QStringList &arguments)
 bool startDetached(const QString &program, const QStringList &arguments)
 {
     std::vector<QByteArray> bytes{toNativeName(program)};
-    for (const QString &argument : arguments)
-        bytes.push_back(toNativeName(argument));
+    std::ranges::transform(arguments, std::back_inserter(bytes), toNativeName);
     std::vector<char *> argv(bytes.size() + 1); // the last one null
     std::ranges::transform(bytes, argv.begin(), [](QByteArray &each) { return each.data(); });
     int report[2];

@@ -66,13 +66,10 @@ bool readsBack(const QSettings &settings)
     QFile::remove(name);
     if (!QFile::copy(settings.fileName(), name))
         return false;
-    bool same;
-    {
-        QSettings written(name, QSettings::IniFormat);
-        same = written.status() == QSettings::NoError && written.allKeys() == settings.allKeys();
-        for (const QString &key : settings.allKeys())
-            same = same && written.value(key) == settings.value(key);
-    }
+    const QSettings written(name, QSettings::IniFormat); // read only: it writes nothing back
+    bool same = written.status() == QSettings::NoError && written.allKeys() == settings.allKeys();
+    for (const QString &key : settings.allKeys())
+        same = same && written.value(key) == settings.value(key);
     QFile::remove(name);
     return same;
 }
