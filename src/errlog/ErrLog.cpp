@@ -12,10 +12,9 @@ namespace errlog {
 QString logLine(const QDate &date, const QTime &time, const QLocale &locale, const char *label,
                 const QString &message)
 {
-    return QStringLiteral("\"%1\", \"%2\"%3")
-               .arg(locale.toString(date, QLocale::ShortFormat),
-                    time.toString(QStringLiteral("HH:mm:ss")), QString::fromUtf8(label)) +
-           message;
+    return QStringLiteral("\"%1\", \"%2\"%3%4")
+        .arg(locale.toString(date, QLocale::ShortFormat), time.toString(QStringLiteral("HH:mm:ss")),
+             QString::fromUtf8(label), message);
 }
 
 void LogError(const char *label, int number) noexcept
