@@ -109,25 +109,20 @@ void writeSetting(const QString &appName, const QString &section, const QString 
     const QString file = storeFile(appName);
     const QString next =
         file + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128);
-    QSettings::Status status;
-    bool whole;
-    {
-        const QSettings existing(file, QSettings::IniFormat);
-        QSettings settings(next, QSettings::IniFormat);
-        for (const QString &name : existing.allKeys())
-            settings.setValue(name, existing.value(name));
-        // A text holding bytes that are not characters is kept as those bytes: as
-        // text, the store would write U+FFFD in their place.
-        settings.setValue(section + u'/' + key,
-                          holdsRawBytes(value) ? QVariant(toNativeName(value)) : QVariant(value));
-        settings.sync();
-        status = settings.status();
-        whole = status == QSettings::NoError && readsBack(settings);
-    }
-    if (whole && renameOver(next, file))
+    const QSettings existing(file, QSettings::IniFormat);
+    QSettings settings(next, QSettings::IniFormat);
+    for (const QString &name : existing.allKeys())
+        settings.setValue(name, existing.value(name));
+    // A text holding bytes that are not characters is kept as those bytes: as
+    // text, the store would write U+FFFD in their place.
+    settings.setValue(section + u'/' + key,
+                      holdsRawBytes(value) ? QVariant(toNativeName(value)) : QVariant(value));
+    // Once synced, settings holds nothing more to write: its end writes nothing.
+    settings.sync();
+    if (settings.status() == QSettings::NoError && readsBack(settings) && renameOver(next, file))
         return;
     QFile::remove(next);
-    fail(status == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
+    fail(settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
 }
 
 } // namespace platform
