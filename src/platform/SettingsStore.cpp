@@ -12,7 +12,6 @@
 #include <QStringList>
 #include <QUuid>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace platform {
@@ -28,7 +27,7 @@ QString storeFile(const QString &appName)
            QLatin1Char('/') + appName + QLatin1Char('/') + appName + QStringLiteral(".ini");
 }
 
-// Renames from to to, replacing whatever is there: whether it did.
+// Moves from over to, replacing whatever is there; whether it did.
 bool renameOver(const QString &from, const QString &to)
 {
     std::error_code error;
