@@ -108,7 +108,7 @@ frmMain::frmMain(QWidget *parent)
     // end closes the window as the close box does.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
 
-    new platform::SignalCloser(this);
+    platform::closeOnSignals(this);
     Form_Load();
 }
 

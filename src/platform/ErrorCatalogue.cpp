@@ -16,7 +16,6 @@ QString errorMessage(int number)
         {TypeMismatch, "Type mismatch"},
         {BadFileName, "Bad file name or number"},
         {FileNotFound, "File not found"},
-        {FileAlreadyOpen, "File already open"},
         {DeviceIOError, "Device I/O error"},
         {DiskFull, "Disk full"},
         {PermissionDenied, "Permission denied"},

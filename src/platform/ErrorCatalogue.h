@@ -17,7 +17,6 @@ enum ErrorNumber : int {
     TypeMismatch = 13,
     BadFileName = 52,
     FileNotFound = 53,
-    FileAlreadyOpen = 55,
     DeviceIOError = 57,
     DiskFull = 61,
     PermissionDenied = 70,

@@ -12,7 +12,10 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <algorithm>
+#include <atomic>
 #include <csignal>
+#include <iterator>
 
 #ifdef LEVRUN_PORTABLE
 #include <QProcess>
@@ -25,6 +28,7 @@
 
 #include <fcntl.h>
 #include <malloc.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -45,46 +49,30 @@ constexpr int Signals[] = {SIGTERM, SIGINT,
 // program as another name, so it starts nothing.
 bool startDetached(const QString &program, const QStringList &arguments)
 {
-    for (const QString &argument : arguments)
-        if (holdsRawBytes(argument))
-            fail(BadFileName);
+    if (std::ranges::any_of(arguments, holdsRawBytes))
+        fail(BadFileName);
     return QProcess::startDetached(program, arguments);
 }
 
 #else
 
 // Started by a child that ends at once, the program is nobody's child to wait for. Its
-// arguments go as their bytes. The exec closes the report pipe; a failure writes errno there.
+// arguments go as their bytes. posix_spawn returns once the exec is done, with its errno
+// if it failed; the child's exit status passes that on.
 bool startDetached(const QString &program, const QStringList &arguments)
 {
     std::vector<QByteArray> bytes{toNativeName(program)};
-    for (const QString &argument : arguments)
-        bytes.push_back(toNativeName(argument));
-    std::vector<char *> argv;
-    for (QByteArray &argument : bytes)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
-        return false;
+    std::ranges::transform(arguments, std::back_inserter(bytes), toNativeName);
+    std::vector<char *> argv(bytes.size() + 1); // the last one null
+    std::ranges::transform(bytes, argv.begin(), [](QByteArray &each) { return each.data(); });
     const pid_t child = ::fork();
     if (child == 0) {
         ::setsid();
-        const pid_t started = ::fork();
-        if (started == 0)
-            ::execv(argv[0], argv.data());
-        if (started <= 0) // the exec or the fork failed
-            (void)!::write(report[1], &errno, sizeof errno);
-        ::_exit(0);
+        pid_t started;
+        ::_exit(::posix_spawn(&started, argv[0], nullptr, nullptr, argv.data(), environ));
     }
-    ::close(report[1]);
-    int error = 0;
-    const ssize_t got =
-        child > 0 ? TEMP_FAILURE_RETRY(::read(report[0], &error, sizeof error)) : -1;
-    ::close(report[0]);
-    if (child > 0)
-        ::waitpid(child, nullptr, 0);
-    return got == 0;
+    int status = -1;
+    return child > 0 && TEMP_FAILURE_RETRY(::waitpid(child, &status, 0)) == child && status == 0;
 }
 
 #endif
@@ -123,49 +111,51 @@ void keepLargeBlocksApart()
 #endif
 }
 
-SignalCloser::SignalCloser(QWidget *window)
-    : QObject(window)
+void closeOnSignals(QWidget *window)
 {
+    // A signal handler reaches no object; signals are the process's, and so is this: the
+    // pipe's write end (Linux), or 1 once a signal has come.
+    static std::atomic<int> signalled = -1;
 #ifdef LEVRUN_PORTABLE
-    s_signalled = 0;
-    auto *poll = new QTimer(this);
-    connect(poll, &QTimer::timeout, this, [window] {
-        if (s_signalled.exchange(0) == 1)
+    signalled = 0;
+    auto *watch = new QTimer(window);
+    QObject::connect(watch, &QTimer::timeout, [window] {
+        if (signalled.exchange(0) == 1)
             window->close();
     });
-    poll->start(100);
-    for (const int sig : Signals)
-        std::signal(sig, [](int) { s_signalled = 1; });
+    watch->start(100);
+    const auto note = [](int) { signalled = 1; };
 #else
-    if (::pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    s_signalled = m_pipe[1];
-    auto *notifier = new QSocketNotifier(m_pipe[0], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this, window] {
+    signalled = pipe[1];
+    auto *watch = new QSocketNotifier(pipe[0], QSocketNotifier::Read, window);
+    QObject::connect(watch, &QSocketNotifier::activated, [window, end = pipe[0]] {
         char buffer[16];
-        while (::read(m_pipe[0], buffer, sizeof buffer) > 0) {
+        while (::read(end, buffer, sizeof buffer) > 0) {
         }
         window->close();
     });
     // glibc's signal() restarts the calls that a signal interrupts (SA_RESTART).
-    for (const int sig : Signals)
-        std::signal(sig, [](int) {
-            const char byte = 1;
-            [[maybe_unused]] const ssize_t written = ::write(s_signalled, &byte, 1);
-        });
+    const auto note = [](int) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(signalled, &byte, 1);
+    };
 #endif
-}
-
-SignalCloser::~SignalCloser()
-{
     for (const int sig : Signals)
-        std::signal(sig, SIG_DFL);
-    s_signalled = -1;
+        std::signal(sig, note);
+    // When the window goes, so does its watch: the signals go back to their defaults, and
+    // only then does the pipe close.
+    QObject::connect(watch, &QObject::destroyed, [=] {
+        for (const int sig : Signals)
+            std::signal(sig, SIG_DFL);
+        signalled = -1;
 #ifndef LEVRUN_PORTABLE
-    for (const int end : m_pipe)
-        if (end >= 0)
+        for (const int end : pipe)
             ::close(end);
 #endif
+    });
 }
 
 } // namespace platform

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
-
-#include <atomic>
 
 class QWidget;
 
@@ -30,21 +27,9 @@ void openAddress(const QString &address);
 void keepLargeBlocksApart();
 
 // Turns SIGTERM, SIGHUP and SIGINT (the end of a session, a kill, Ctrl+C) into an
-// orderly close of the window, as if the user had closed it. The signal handler
-// only notes the signal; the close happens in the event loop: at once, through a
-// pipe (Linux), or within a tenth of a second.
-class SignalCloser : public QObject
-{
-    Q_OBJECT
-public:
-    explicit SignalCloser(QWidget *window);
-    ~SignalCloser() override;
-
-private:
-    int m_pipe[2] = {-1, -1};
-    // A signal handler reaches no object; signals are the process's, and so is this: the
-    // pipe's write end (Linux), or 1 once a signal has come.
-    static inline std::atomic<int> s_signalled = -1;
-};
+// orderly close of the window, as if the user had closed it, for as long as the window
+// lives. The signal handler only notes the signal; the close happens in the event loop:
+// at once, through a pipe (Linux), or within a tenth of a second.
+void closeOnSignals(QWidget *window);
 
 } // namespace platform

@@ -12,7 +12,6 @@
 #include <QStringList>
 #include <QUuid>
 
-#include <cstdio>
 #include <filesystem>
 
 namespace platform {
@@ -28,11 +27,12 @@ QString storeFile(const QString &appName)
            QLatin1Char('/') + appName + QLatin1Char('/') + appName + QStringLiteral(".ini");
 }
 
-void setAside(const QString &file)
+// Moves from over to, replacing whatever is there; whether it did.
+bool renameOver(const QString &from, const QString &to)
 {
-    const QByteArray from = QFile::encodeName(file);
-    const QByteArray to = QFile::encodeName(file + QStringLiteral(".bad"));
-    std::rename(from.constData(), to.constData());
+    std::error_code error;
+    std::filesystem::rename(fsPath(from), fsPath(to), error);
+    return !error;
 }
 
 // Sets a damaged store aside: the failure it is, or 0 when the store is sound or missing.
@@ -43,36 +43,32 @@ int setAsideDamaged(const QString &appName)
     // aside unread.
     const QString file = storeFile(appName);
     if (const QFileInfo about(file); about.exists() && !about.isFile() && !about.isDir()) {
-        setAside(file);
+        renameOver(file, file + QStringLiteral(".bad"));
         return PathFileAccessError;
     }
-    QSettings settings(storeFile(appName), QSettings::IniFormat);
+    QSettings settings(file, QSettings::IniFormat);
     // Sections are parsed lazily: a damaged one would show only when it is
     // reached, or at the next write, which keeps failing on it.
     settings.allKeys();
     if (settings.status() == QSettings::NoError)
         return 0;
-    setAside(settings.fileName());
+    renameOver(file, file + QStringLiteral(".bad"));
     return settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError;
 }
 
-// Whether the file just written gives back every key and value of settings.
-// It is read under a name new to this process: QSettings caches what it read
+// Whether the file just written, under a name of its own, gives back every key and value of
+// settings. It is read under another name new to this process: QSettings caches what it read
 // and wrote by file name, and would answer from that cache, not from the disk.
 bool readsBack(const QSettings &settings)
 {
-    const QString name = settings.fileName() + QStringLiteral(".check-") +
-                         QUuid::createUuid().toString(QUuid::Id128);
+    const QString name = settings.fileName() + QStringLiteral(".check");
     QFile::remove(name);
     if (!QFile::copy(settings.fileName(), name))
         return false;
-    bool same;
-    {
-        QSettings written(name, QSettings::IniFormat);
-        same = written.status() == QSettings::NoError && written.allKeys() == settings.allKeys();
-        for (const QString &key : settings.allKeys())
-            same = same && written.value(key) == settings.value(key);
-    }
+    const QSettings written(name, QSettings::IniFormat); // read only: it writes nothing back
+    bool same = written.status() == QSettings::NoError && written.allKeys() == settings.allKeys();
+    for (const QString &key : settings.allKeys())
+        same = same && written.value(key) == settings.value(key);
     QFile::remove(name);
     return same;
 }
@@ -84,9 +80,8 @@ QString readSetting(const QString &appName, const QString &section, const QStrin
 {
     if (const int failure = setAsideDamaged(appName))
         fail(failure); // once: from then on the store starts afresh
-    QSettings settings(storeFile(appName), QSettings::IniFormat);
-    settings.beginGroup(section);
-    const QVariant value = settings.value(key);
+    const QSettings settings(storeFile(appName), QSettings::IniFormat);
+    const QVariant value = settings.value(section + u'/' + key);
     if (!value.isValid())
         return defaultValue;
     // An unquoted value with commas reads as a list; "1234,5" is a number in
@@ -113,30 +108,20 @@ void writeSetting(const QString &appName, const QString &section, const QString 
     const QString file = storeFile(appName);
     const QString next =
         file + QStringLiteral(".new-") + QUuid::createUuid().toString(QUuid::Id128);
-    QSettings::Status status;
-    bool whole;
-    {
-        const QSettings existing(file, QSettings::IniFormat);
-        QSettings settings(next, QSettings::IniFormat);
-        for (const QString &name : existing.allKeys())
-            settings.setValue(name, existing.value(name));
-        settings.beginGroup(section);
-        // A text holding bytes that are not characters is kept as those bytes: as
-        // text, the store would write U+FFFD in their place.
-        settings.setValue(key,
-                          holdsRawBytes(value) ? QVariant(toNativeName(value)) : QVariant(value));
-        settings.endGroup();
-        settings.sync();
-        status = settings.status();
-        whole = status == QSettings::NoError && readsBack(settings);
-    }
-    std::error_code error;
-    if (whole)
-        std::filesystem::rename(fsPath(next), fsPath(file), error);
-    if (whole && !error)
+    const QSettings existing(file, QSettings::IniFormat);
+    QSettings settings(next, QSettings::IniFormat);
+    for (const QString &name : existing.allKeys())
+        settings.setValue(name, existing.value(name));
+    // A text holding bytes that are not characters is kept as those bytes: as
+    // text, the store would write U+FFFD in their place.
+    settings.setValue(section + u'/' + key,
+                      holdsRawBytes(value) ? QVariant(toNativeName(value)) : QVariant(value));
+    // Once synced, settings holds nothing more to write: its end writes nothing.
+    settings.sync();
+    if (settings.status() == QSettings::NoError && readsBack(settings) && renameOver(next, file))
         return;
     QFile::remove(next);
-    fail(status == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
+    fail(settings.status() == QSettings::FormatError ? InvalidFileFormat : PathFileAccessError);
 }
 
 } // namespace platform

@@ -35,12 +35,10 @@ void centre(QWidget *window)
 
 // Centres its window again once a frame shows, or when the window first
 // becomes active, whichever comes first; then leaves it alone.
-class FrameWatch : public QObject
+struct FrameWatch : QObject
 {
-public:
     using QObject::QObject;
 
-protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *window = static_cast<QWidget *>(watched);
@@ -71,11 +69,10 @@ QList<TwipPoint> tilePositions(float tileWidth, float tileHeight, float width, f
 QList<QPoint> tilePixels(const QSize &tile, const QSize &bounds)
 {
     const float step = twipsPerPixel;
-    const auto pixel = [&](float twips) { return int(std::lround(twips / step)); };
     QList<QPoint> pixels;
     for (const TwipPoint &at : tilePositions(tile.width() * step, tile.height() * step,
                                              bounds.width() * step, bounds.height() * step))
-        pixels.append(QPoint(pixel(at.x), pixel(at.y)));
+        pixels.append(QPoint(int(std::lround(at.x / step)), int(std::lround(at.y / step))));
     return pixels;
 }
 
