@@ -28,7 +28,6 @@
 
 #include <fcntl.h>
 #include <malloc.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -57,22 +56,35 @@ bool startDetached(const QString &program, const QStringList &arguments)
 #else
 
 // Started by a child that ends at once, the program is nobody's child to wait for. Its
-// arguments go as their bytes. posix_spawn returns once the exec is done, with its errno
-// if it failed; the child's exit status passes that on.
+// arguments go as their bytes. The exec closes the report pipe; a failure writes errno there.
+// Between the fork and the exec only calls that are safe there are made.
 bool startDetached(const QString &program, const QStringList &arguments)
 {
     std::vector<QByteArray> bytes{toNativeName(program)};
     std::ranges::transform(arguments, std::back_inserter(bytes), toNativeName);
     std::vector<char *> argv(bytes.size() + 1); // the last one null
     std::ranges::transform(bytes, argv.begin(), [](QByteArray &each) { return each.data(); });
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return false;
     const pid_t child = ::fork();
     if (child == 0) {
         ::setsid();
-        pid_t started;
-        ::_exit(::posix_spawn(&started, argv[0], nullptr, nullptr, argv.data(), environ));
+        const pid_t started = ::fork();
+        if (started == 0)
+            ::execv(argv[0], argv.data());
+        if (started <= 0) // the exec or the fork failed
+            (void)!::write(report[1], &errno, sizeof errno);
+        ::_exit(0);
     }
-    int status = -1;
-    return child > 0 && TEMP_FAILURE_RETRY(::waitpid(child, &status, 0)) == child && status == 0;
+    ::close(report[1]);
+    int error = 0;
+    const ssize_t got =
+        child > 0 ? TEMP_FAILURE_RETRY(::read(report[0], &error, sizeof error)) : -1;
+    ::close(report[0]);
+    if (child > 0)
+        ::waitpid(child, nullptr, 0);
+    return got == 0;
 }
 
 #endif
