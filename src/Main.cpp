@@ -26,35 +26,13 @@
 
 using errlog::Guard;
 
-namespace {
-
 // One of the program's pictures, where it has the given colour transparent.
-QPixmap maskedPicture(const char *name, const QColor &transparent)
+static QPixmap maskedPicture(const char *name, const QColor &transparent)
 {
     QPixmap picture(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
     picture.setMask(picture.createMaskFromColor(transparent));
     return picture;
 }
-
-// A label's access key clicks a buddy that is a button; this one only moves
-// the focus there.
-class FocusOnlyAccessKey : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *label = qobject_cast<QLabel *>(watched);
-        if (event->type() != QEvent::Shortcut || !label || !label->buddy())
-            return false;
-        label->buddy()->setFocus(Qt::ShortcutFocusReason);
-        return true;
-    }
-};
-
-} // namespace
 
 frmMain::frmMain(QWidget *parent)
     : QMainWindow(parent)
@@ -81,7 +59,7 @@ frmMain::frmMain(QWidget *parent)
         button->setFont(controls);
         button->setCursor(platform::handCursor());
     }
-    m_ui->lblLabels->installEventFilter(new FocusOnlyAccessKey(this));
+    m_ui->lblLabels->installEventFilter(this);
     m_ui->lvwMaps->setFont(controls);
     m_ui->txtDukePath->setFont(controls);
     m_ui->lblLabels->setFont(controls);
@@ -131,6 +109,16 @@ void frmMain::closeEvent(QCloseEvent *event)
     bool cancel = false;
     Form_Unload(cancel);
     event->accept();
+}
+
+// A label's access key clicks a buddy that is a button; the folder label's only moves
+// the focus there.
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_ui->lblLabels || event->type() != QEvent::Shortcut)
+        return QMainWindow::eventFilter(watched, event);
+    m_ui->lblLabels->buddy()->setFocus(Qt::ShortcutFocusReason);
+    return true;
 }
 
 // Lifecycle
@@ -248,11 +236,28 @@ void frmMain::lvwMaps_KeyPress(int &keyAscii)
     });
 }
 
+// Marks the current view mode, and only it, then shows the View menu at a
+// point; each step is logged under the caller's label. An entry without its
+// mark is not checkable either, so that no style draws an empty box for it.
+static void popUpViewMenu(Ui::frmMain &ui, Guard &guard, const QPoint &at)
+{
+    QAction *const marks[] = {ui.mnuViewIcons, ui.mnuViewSmallIcons, ui.mnuViewList,
+                              ui.mnuViewReport};
+    for (QAction *mark : marks)
+        guard.attempt([&] { mark->setCheckable(false); });
+    guard.attempt([&] {
+        QAction *mark = marks[int(ui.lvwMaps->viewMode())];
+        mark->setCheckable(true);
+        mark->setChecked(true);
+    });
+    guard.attempt([&] { ui.mnuView->exec(at); });
+}
+
 void frmMain::lvwMaps_MouseDown(int button, int, int, int)
 {
     Guard guard(", Main, lvwMaps_MouseDown, ");
     if (button == 2)
-        popUpViewMenu(guard, QCursor::pos());
+        popUpViewMenu(*m_ui, guard, QCursor::pos());
 }
 
 // The keyboard's way to the same menu: it opens beside the current item.
@@ -270,24 +275,7 @@ void frmMain::lvwMaps_MenuKey()
                 ? QPoint(std::min(item.right(), shown.right()), item.center().y())
                 : QPoint());
     });
-    popUpViewMenu(guard, at);
-}
-
-// Marks the current view mode, and only it, then shows the View menu at a
-// point; each step is logged under the caller's label. An entry without its
-// mark is not checkable either, so that no style draws an empty box for it.
-void frmMain::popUpViewMenu(Guard &guard, const QPoint &at)
-{
-    QAction *const marks[] = {m_ui->mnuViewIcons, m_ui->mnuViewSmallIcons, m_ui->mnuViewList,
-                              m_ui->mnuViewReport};
-    for (QAction *mark : marks)
-        guard.attempt([&] { mark->setCheckable(false); });
-    guard.attempt([&] {
-        QAction *mark = marks[int(m_ui->lvwMaps->viewMode())];
-        mark->setCheckable(true);
-        mark->setChecked(true);
-    });
-    guard.attempt([&] { m_ui->mnuView->exec(at); });
+    popUpViewMenu(*m_ui, guard, at);
 }
 
 void frmMain::mnuViewIcons_Click()

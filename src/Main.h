@@ -6,9 +6,6 @@
 
 #include <memory>
 
-namespace errlog {
-class Guard;
-}
 namespace Ui {
 class frmMain;
 }
@@ -58,10 +55,9 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override { Form_Paint(); }
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void popUpViewMenu(errlog::Guard &guard, const QPoint &at);
-
     std::unique_ptr<Ui::frmMain> m_ui;
     bool m_unloaded = false;
 };
