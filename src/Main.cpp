@@ -36,9 +36,8 @@ static QPixmap maskedPicture(const char *name, const QColor &transparent)
     return picture;
 }
 
-frmMain::frmMain(QWidget *parent)
-    : QMainWindow(parent)
-    , m_ui(std::make_unique<Ui::frmMain>())
+frmMain::frmMain()
+    : m_ui(std::make_unique<Ui::frmMain>())
 {
     m_ui->setupUi(this);
     // Fixed border, no maximize button.

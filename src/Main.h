@@ -18,7 +18,7 @@ class frmMain : public QMainWindow
     Q_OBJECT
 public:
     // Creates the window and runs Form_Load; the caller shows it.
-    explicit frmMain(QWidget *parent = nullptr);
+    frmMain();
     ~frmMain() override;
 
     // Shows the window centred on its screen, the map list focused.
