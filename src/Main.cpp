@@ -25,40 +25,19 @@
 #include <utility>
 
 using errlog::Guard;
-
-namespace {
+using namespace platform;
+using namespace Qt::StringLiterals;
 
 // One of the program's pictures, where it has the given colour transparent.
-QPixmap maskedPicture(const char *name, const QColor &transparent)
+static QPixmap maskedPicture(const char *name, const QColor &transparent)
 {
-    QPixmap picture(QStringLiteral(":/pictures/%1.png").arg(QLatin1String(name)));
+    QPixmap picture(u":/pictures/%1.png"_s.arg(QLatin1String(name)));
     picture.setMask(picture.createMaskFromColor(transparent));
     return picture;
 }
 
-// A label's access key clicks a buddy that is a button; this one only moves
-// the focus there.
-class FocusOnlyAccessKey : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        auto *label = qobject_cast<QLabel *>(watched);
-        if (event->type() != QEvent::Shortcut || !label || !label->buddy())
-            return false;
-        label->buddy()->setFocus(Qt::ShortcutFocusReason);
-        return true;
-    }
-};
-
-} // namespace
-
-frmMain::frmMain(QWidget *parent)
-    : QMainWindow(parent)
-    , m_ui(std::make_unique<Ui::frmMain>())
+frmMain::frmMain()
+    : m_ui(std::make_unique<Ui::frmMain>())
 {
     m_ui->setupUi(this);
     // Fixed border, no maximize button.
@@ -72,19 +51,17 @@ frmMain::frmMain(QWidget *parent)
     m_ui->cmdSelectFolder->setIcon(maskedPicture("folder", Qt::magenta));
 
     // The window's own font; no text is drawn on the window itself.
-    setFont(platform::designFont(QStringLiteral("Arial Black"), 9.75, false));
-    const QFont controls = platform::designFont(QStringLiteral("Arial"), 9.75, true);
+    setFont(designFont(u"Arial Black"_s, 9.75, false));
+    const QFont controls = designFont(u"Arial"_s, 9.75, true);
     // Enter presses the focused button, as Space does (autoDefault in the form); no button
     // is the window's default.
-    for (QPushButton *button :
-         {m_ui->cmdPlay, m_ui->cmdExit, m_ui->cmdAbout, m_ui->cmdSelectFolder, m_ui->cmdRefresh}) {
+    for (QPushButton *button : findChildren<QPushButton *>()) {
         button->setFont(controls);
-        button->setCursor(platform::handCursor());
+        button->setCursor(handCursor());
     }
-    m_ui->lblLabels->installEventFilter(new FocusOnlyAccessKey(this));
-    m_ui->lvwMaps->setFont(controls);
-    m_ui->txtDukePath->setFont(controls);
-    m_ui->lblLabels->setFont(controls);
+    m_ui->lblLabels->installEventFilter(this);
+    for (QWidget *control : QWidgetList{m_ui->lvwMaps, m_ui->txtDukePath, m_ui->lblLabels})
+        control->setFont(controls);
 
     // Handlers.
     connect(m_ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
@@ -92,12 +69,11 @@ frmMain::frmMain(QWidget *parent)
     connect(m_ui->cmdPlay, &QPushButton::clicked, this, &frmMain::cmdPlay_Click);
     connect(m_ui->cmdRefresh, &QPushButton::clicked, this, &frmMain::cmdRefresh_Click);
     connect(m_ui->cmdSelectFolder, &QPushButton::clicked, this, &frmMain::cmdSelectFolder_Click);
-    connect(m_ui->lvwMaps, &platform::ListView::BeforeLabelEdit, this,
-            &frmMain::lvwMaps_BeforeLabelEdit);
-    connect(m_ui->lvwMaps, &platform::ListView::DblClick, this, &frmMain::lvwMaps_DblClick);
-    connect(m_ui->lvwMaps, &platform::ListView::KeyPress, this, &frmMain::lvwMaps_KeyPress);
-    connect(m_ui->lvwMaps, &platform::ListView::MouseDown, this, &frmMain::lvwMaps_MouseDown);
-    connect(m_ui->lvwMaps, &platform::ListView::menuKeyPressed, this, &frmMain::lvwMaps_MenuKey);
+    connect(m_ui->lvwMaps, &ListView::BeforeLabelEdit, this, &frmMain::lvwMaps_BeforeLabelEdit);
+    connect(m_ui->lvwMaps, &ListView::DblClick, this, &frmMain::lvwMaps_DblClick);
+    connect(m_ui->lvwMaps, &ListView::KeyPress, this, &frmMain::lvwMaps_KeyPress);
+    connect(m_ui->lvwMaps, &ListView::MouseDown, this, &frmMain::lvwMaps_MouseDown);
+    connect(m_ui->lvwMaps, &ListView::menuKeyPressed, this, &frmMain::lvwMaps_MenuKey);
     connect(m_ui->mnuViewIcons, &QAction::triggered, this, &frmMain::mnuViewIcons_Click);
     connect(m_ui->mnuViewSmallIcons, &QAction::triggered, this, &frmMain::mnuViewSmallIcons_Click);
     connect(m_ui->mnuViewList, &QAction::triggered, this, &frmMain::mnuViewList_Click);
@@ -108,7 +84,7 @@ frmMain::frmMain(QWidget *parent)
     // end closes the window as the close box does.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &frmMain::SaveSettings);
 
-    platform::closeOnSignals(this);
+    closeOnSignals(this);
     Form_Load();
 }
 
@@ -116,7 +92,7 @@ frmMain::~frmMain() = default;
 
 void frmMain::showCentred()
 {
-    platform::centreOnScreen(this);
+    centreOnScreen(this);
     show();
     m_ui->lvwMaps->setFocus();
 }
@@ -126,11 +102,21 @@ QPixmap frmMain::backgroundTile() const
     return m_ui->imgBackground->pixmap();
 }
 
-void frmMain::closeEvent(QCloseEvent *event)
+// The close event comes accepted: the window always closes.
+void frmMain::closeEvent(QCloseEvent *)
 {
     bool cancel = false;
     Form_Unload(cancel);
-    event->accept();
+}
+
+// A label's access key clicks a buddy that is a button; the folder label's only moves
+// the focus there.
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_ui->lblLabels || event->type() != QEvent::Shortcut)
+        return QMainWindow::eventFilter(watched, event);
+    m_ui->lblLabels->buddy()->setFocus(Qt::ShortcutFocusReason);
+    return true;
 }
 
 // Lifecycle
@@ -140,7 +126,7 @@ void frmMain::Form_Load()
     Guard guard(", Main, Form_Load, ");
     guard.attempt([&] { LoadSettings(); });
     guard.attempt([&] { LoadMaps(); });
-    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV6"), 1); });
+    guard.attempt([&] { PlayWaveRes(u"WAV6"_s, 1); });
 }
 
 void frmMain::Form_Unload(bool &)
@@ -157,14 +143,14 @@ void frmMain::Form_Unload(bool &)
 void frmMain::cmdAbout_Click()
 {
     Guard guard(", Main, cmdAbout_Click, ");
-    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV4"), 1); });
+    guard.attempt([&] { PlayWaveRes(u"WAV4"_s, 1); });
     guard.attempt([&] { frmAbout(this).exec(); });
 }
 
 void frmMain::cmdExit_Click()
 {
     Guard guard(", Main, cmdExit_Click, ");
-    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV2")); });
+    guard.attempt([&] { PlayWaveRes(u"WAV2"_s); });
     guard.attempt([&] { close(); });
 }
 
@@ -175,8 +161,8 @@ void frmMain::Form_Paint()
     Guard guard(", Main, Form_Paint, ");
     QPainter painter(this);
     const QPixmap tile = backgroundTile();
-    for (const QPoint &at : platform::tilePixels(tile.size(), frameGeometry().size()))
-        guard.attempt([&] { platform::paintPicture(painter, at, tile); });
+    for (const QPoint &at : tilePixels(tile.size(), frameGeometry().size()))
+        guard.attempt([&] { paintPicture(painter, at, tile); });
 }
 
 // Map list
@@ -184,19 +170,17 @@ void frmMain::Form_Paint()
 void frmMain::LoadMaps()
 {
     Guard guard(", Main, LoadMaps, ");
-    platform::FolderScan scan; // closes the folder when the scan ends
-    const platform::GroupedFormat sizeText;
+    FolderScan scan; // closes the folder when the scan ends
+    const GroupedFormat sizeText;
     QString name;
     guard.attempt([&] { m_ui->lvwMaps->items().Clear(); });
-    guard.attempt(
-        [&] { name = scan.findFirst(m_ui->txtDukePath->text() + QStringLiteral("/*.MAP"), 0); });
+    guard.attempt([&] { name = scan.findFirst(m_ui->txtDukePath->text() + u"/*.MAP"_s, 0); });
     while (!name.isEmpty()) {
-        platform::ListItem item;
+        ListItem item;
         guard.attempt([&] { item = m_ui->lvwMaps->items().Add(); });
         guard.attempt([&] { item.setText(name); });
         guard.attempt([&] {
-            item.setSubItems(
-                1, sizeText(scan.fileLength(QString(m_ui->txtDukePath->text() % u'/' % name))));
+            item.setSubItems(1, sizeText(scan.fileLength(m_ui->txtDukePath->text() % u'/' % name)));
         });
         guard.attempt([&] { item.setIcon(1); });
         guard.attempt([&] { item.setSmallIcon(1); });
@@ -209,20 +193,19 @@ void frmMain::LoadMaps()
 void frmMain::cmdRefresh_Click()
 {
     Guard guard(", Main, cmdRefresh_Click, ");
-    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV1"), 1); });
+    guard.attempt([&] { PlayWaveRes(u"WAV1"_s, 1); });
     guard.attempt([&] { LoadMaps(); });
 }
 
 void frmMain::cmdPlay_Click()
 {
     Guard guard(", Main, cmdPlay_Click, ");
-    guard.attempt([&] { PlayWaveRes(QStringLiteral("WAV3"), 1); });
-    guard.attempt([&] { platform::changeDrive(m_ui->txtDukePath->text()); });
-    guard.attempt([&] { platform::changeDirectory(m_ui->txtDukePath->text()); });
+    guard.attempt([&] { PlayWaveRes(u"WAV3"_s, 1); });
+    guard.attempt([&] { changeDrive(m_ui->txtDukePath->text()); });
+    guard.attempt([&] { changeDirectory(m_ui->txtDukePath->text()); });
     // The map name is one argument of its own, blanks and all; no shell sees it.
     guard.attempt([&] {
-        platform::startProgram(QStringLiteral("duke3d"),
-                               {QStringLiteral("-map"), m_ui->lvwMaps->SelectedItem().Text()});
+        startProgram(u"duke3d"_s, {u"-map"_s, m_ui->lvwMaps->SelectedItem().Text()});
     });
 }
 
@@ -248,11 +231,28 @@ void frmMain::lvwMaps_KeyPress(int &keyAscii)
     });
 }
 
+// Marks the current view mode, and only it, then shows the View menu at a
+// point; each step is logged under the caller's label. An entry without its
+// mark is not checkable either, so that no style draws an empty box for it.
+static void popUpViewMenu(Ui::frmMain &ui, Guard &guard, const QPoint &at)
+{
+    QAction *const marks[] = {ui.mnuViewIcons, ui.mnuViewSmallIcons, ui.mnuViewList,
+                              ui.mnuViewReport};
+    for (QAction *mark : marks)
+        guard.attempt([&] { mark->setCheckable(false); });
+    guard.attempt([&] {
+        QAction *mark = marks[int(ui.lvwMaps->viewMode())];
+        mark->setCheckable(true);
+        mark->setChecked(true);
+    });
+    guard.attempt([&] { ui.mnuView->exec(at); });
+}
+
 void frmMain::lvwMaps_MouseDown(int button, int, int, int)
 {
     Guard guard(", Main, lvwMaps_MouseDown, ");
     if (button == 2)
-        popUpViewMenu(guard, QCursor::pos());
+        popUpViewMenu(*m_ui, guard, QCursor::pos());
 }
 
 // The keyboard's way to the same menu: it opens beside the current item.
@@ -265,53 +265,34 @@ void frmMain::lvwMaps_MenuKey()
         const QAbstractItemView *view = m_ui->lvwMaps->currentView();
         const QRect item = view->visualRect(view->currentIndex());
         const QRect shown = view->viewport()->rect();
-        at = view->viewport()->mapToGlobal(
-            shown.intersects(item)
-                ? QPoint(std::min(item.right(), shown.right()), item.center().y())
-                : QPoint());
+        const QPoint beside(std::min(item.right(), shown.right()), item.center().y());
+        at = view->viewport()->mapToGlobal(shown.intersects(item) ? beside : QPoint());
     });
-    popUpViewMenu(guard, at);
-}
-
-// Marks the current view mode, and only it, then shows the View menu at a
-// point; each step is logged under the caller's label. An entry without its
-// mark is not checkable either, so that no style draws an empty box for it.
-void frmMain::popUpViewMenu(Guard &guard, const QPoint &at)
-{
-    QAction *const marks[] = {m_ui->mnuViewIcons, m_ui->mnuViewSmallIcons, m_ui->mnuViewList,
-                              m_ui->mnuViewReport};
-    for (QAction *mark : marks)
-        guard.attempt([&] { mark->setCheckable(false); });
-    guard.attempt([&] {
-        QAction *mark = marks[int(m_ui->lvwMaps->viewMode())];
-        mark->setCheckable(true);
-        mark->setChecked(true);
-    });
-    guard.attempt([&] { m_ui->mnuView->exec(at); });
+    popUpViewMenu(*m_ui, guard, at);
 }
 
 void frmMain::mnuViewIcons_Click()
 {
     Guard guard(", Main, mnuViewIcons_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::Icons); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(ViewMode::Icons); });
 }
 
 void frmMain::mnuViewSmallIcons_Click()
 {
     Guard guard(", Main, mnuViewSmallIcons_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::SmallIcons); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(ViewMode::SmallIcons); });
 }
 
 void frmMain::mnuViewList_Click()
 {
     Guard guard(", Main, mnuViewList_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::List); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(ViewMode::List); });
 }
 
 void frmMain::mnuViewReport_Click()
 {
     Guard guard(", Main, mnuViewReport_Click, ");
-    guard.attempt([&] { m_ui->lvwMaps->setViewMode(platform::ViewMode::Report); });
+    guard.attempt([&] { m_ui->lvwMaps->setViewMode(ViewMode::Report); });
 }
 
 void frmMain::mnuViewRefresh_Click()
@@ -326,8 +307,7 @@ void frmMain::cmdSelectFolder_Click()
 {
     Guard guard(", Main, cmdSelectFolder_Click, ");
     QString folder;
-    guard.attempt(
-        [&] { folder = sBrowseForFolder(this, QStringLiteral("Select Duke Nukem 3D folder:")); });
+    guard.attempt([&] { folder = sBrowseForFolder(this, u"Select Duke Nukem 3D folder:"_s); });
     if (folder.isEmpty())
         return;
     guard.attempt([&] { m_ui->txtDukePath->setText(folder); });
@@ -339,10 +319,9 @@ void frmMain::cmdSelectFolder_Click()
 void frmMain::LoadSettings()
 {
     Guard guard(", Main, LoadSettings, ");
-    using namespace platform;
     const auto read = [](const char *key, const QString &defaultValue) {
-        return readSetting(QCoreApplication::applicationName(), QStringLiteral("Config"),
-                           QString::fromLatin1(key), defaultValue);
+        return readSetting(QCoreApplication::applicationName(), u"Config"_s, QLatin1String(key),
+                           defaultValue);
     };
     // A missing width or view leaves the control as it is: its value is the default.
     ListView *const list = m_ui->lvwMaps;
@@ -359,14 +338,11 @@ void frmMain::LoadSettings()
 void frmMain::SaveSettings()
 {
     Guard guard(", Main, SaveSettings, ");
-    using namespace platform;
     const auto write = [](const char *key, const QString &value) {
-        writeSetting(QCoreApplication::applicationName(), QStringLiteral("Config"),
-                     QString::fromLatin1(key), value);
+        writeSetting(QCoreApplication::applicationName(), u"Config"_s, QLatin1String(key), value);
     };
-    const ListView *const list = m_ui->lvwMaps;
-    guard.attempt([&] { write("Column1", toText(list->columnWidth(1))); });
-    guard.attempt([&] { write("Column2", toText(list->columnWidth(2))); });
-    guard.attempt([&] { write("View", toText(qint32(list->viewMode()))); });
+    guard.attempt([&] { write("Column1", toText(m_ui->lvwMaps->columnWidth(1))); });
+    guard.attempt([&] { write("Column2", toText(m_ui->lvwMaps->columnWidth(2))); });
+    guard.attempt([&] { write("View", toText(qint32(m_ui->lvwMaps->viewMode()))); });
     guard.attempt([&] { write("DukePath", m_ui->txtDukePath->text()); });
 }

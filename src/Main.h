@@ -6,9 +6,6 @@
 
 #include <memory>
 
-namespace errlog {
-class Guard;
-}
 namespace Ui {
 class frmMain;
 }
@@ -21,7 +18,7 @@ class frmMain : public QMainWindow
     Q_OBJECT
 public:
     // Creates the window and runs Form_Load; the caller shows it.
-    explicit frmMain(QWidget *parent = nullptr);
+    frmMain();
     ~frmMain() override;
 
     // Shows the window centred on its screen, the map list focused.
@@ -58,10 +55,9 @@ public:
 protected:
     void paintEvent(QPaintEvent *) override { Form_Paint(); }
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void popUpViewMenu(errlog::Guard &guard, const QPoint &at);
-
     std::unique_ptr<Ui::frmMain> m_ui;
     bool m_unloaded = false;
 };
