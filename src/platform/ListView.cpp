@@ -16,11 +16,7 @@
 
 namespace platform {
 
-namespace {
-
 constexpr float TwipsPerPixel = 15.0f;
-
-} // namespace
 
 ListView::ListView(QWidget *parent)
     : QWidget(parent)
@@ -44,8 +40,9 @@ ListView::ListView(QWidget *parent)
         emit BeforeLabelEdit(cancel);
         return !cancel;
     };
+    auto *delegate = new ItemDelegate(m_listView);
     m_listView->setModel(m_items);
-    m_listView->setItemDelegate(new ItemDelegate(m_listView));
+    m_listView->setItemDelegate(delegate);
     m_listView->setUniformItemSizes(true);
     m_listView->setLayoutMode(QListView::Batched);
     m_listView->setBatchSize(2000);
@@ -66,7 +63,7 @@ ListView::ListView(QWidget *parent)
          std::initializer_list<QAbstractItemView *>{m_listView, m_reportView}) {
         view->setParent(m_stack);
         view->hide();
-        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        // One item selected at most, the views' own default; a row selected whole.
         view->setSelectionBehavior(QAbstractItemView::SelectRows);
         // The in-place edit gestures of a list view: a slow second click and F2.
         view->setEditTriggers(QAbstractItemView::SelectedClicked |
@@ -74,7 +71,12 @@ ListView::ListView(QWidget *parent)
         view->installEventFilter(this);
         view->viewport()->installEventFilter(this);
     }
-    connect(m_items, &ListItems::refilled, this, &ListView::refilled);
+    // After a refill: the widest name sets the items' size; the first is selected when none is.
+    connect(m_items, &ListItems::refilled, this, [this, delegate] {
+        delegate->measure(*m_items, m_listView->font());
+        if (m_items->rowCount() > 0 && !m_listView->selectionModel()->hasSelection())
+            m_listView->selectionModel()->setCurrentIndex(m_items->index(0, 0), SelectRow);
+    });
     setViewMode(ViewMode::Report);
 }
 
@@ -88,16 +90,15 @@ bool ListView::eventFilter(QObject *watched, QEvent *event)
     const bool isView = watched == m_listView || watched == m_reportView;
     switch (event->type()) {
     case QEvent::MouseButtonDblClick:
-        // The first press of the double click has already selected the item under the pointer.
-        if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
-            watched != m_reportView->header()->viewport())
-            emit DblClick();
-        if (static_cast<QMouseEvent *>(event)->button() != Qt::RightButton)
-            break;
-        [[fallthrough]];
     case QEvent::MouseButtonPress: {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         const Qt::MouseButton button = mouse->button();
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        // The first press of the double click has already selected the item under the pointer.
+        if (!press && button == Qt::LeftButton && watched != m_reportView->header()->viewport())
+            emit DblClick();
+        if (!press && button != Qt::RightButton) // a right double click is a second right press
+            break;
         const QPointF at = mapFromGlobal(mouse->globalPosition()) * TwipsPerPixel;
         // Left 1, right 2, middle 4; Shift 1, Ctrl 2, Alt 4: Qt's flags, shifted for the modifiers
         emit MouseDown(int(button & (Qt::LeftButton | Qt::RightButton | Qt::MiddleButton)),
@@ -187,10 +188,9 @@ float ListView::columnWidth(int column) const
 {
     if (column < 1 || column > 2)
         fail(SubscriptOutOfRange);
-    const int pixels = column == 2 && m_mode != ViewMode::Report
-                           ? m_sizeWidth
-                           : m_reportView->header()->sectionSize(column - 1);
-    return float(pixels) * TwipsPerPixel;
+    if (column == 2 && m_mode != ViewMode::Report)
+        return float(m_sizeWidth) * TwipsPerPixel;
+    return float(m_reportView->header()->sectionSize(column - 1)) * TwipsPerPixel;
 }
 
 void ListView::setColumnWidth(int column, float twips)
@@ -205,14 +205,6 @@ void ListView::setColumnWidth(int column, float twips)
         m_sizeWidth = pixels;
     else
         m_reportView->header()->resizeSection(column - 1, pixels);
-}
-
-// After a refill: the widest name sets the items' size; the first is selected when none is.
-void ListView::refilled()
-{
-    static_cast<ItemDelegate *>(m_listView->itemDelegate())->measure(*m_items, m_listView->font());
-    if (m_items->rowCount() > 0 && !m_listView->selectionModel()->hasSelection())
-        m_listView->selectionModel()->setCurrentIndex(m_items->index(0, 0), SelectRow);
 }
 
 } // namespace platform

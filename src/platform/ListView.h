@@ -47,8 +47,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void refilled();
-
     ListItems *m_items;
     QStackedWidget *m_stack;
     ItemView<QListView> *m_listView;
