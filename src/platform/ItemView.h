@@ -16,16 +16,23 @@ namespace platform {
 
 inline constexpr auto SelectRow = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
 
-// A view that asks mayEdit before an in-place edit, whose keys that move the current
-// item select it, even when it is current already (Home after a click on empty space), and
-// that keeps the current item in sight after a move or a change of mode, until the user
-// scrolls: the item is scrolled to whenever a layout, built in batches, has placed it.
+// A view of the map list, hidden until it is the one on show. Its rows are selected whole, one
+// at most (the views' own default), and edited in place on a slow second click or F2 when
+// mayEdit allows. The keys that move the current item select it, even when it is current
+// already (Home after a click on empty space), and the view keeps the current item in sight
+// after a move or a change of mode, until the user scrolls: the item is scrolled to whenever
+// a layout, built in batches, has placed it.
 template <typename Base>
 class ItemView : public Base
 {
 public:
-    ItemView()
+    explicit ItemView(QWidget *parent)
+        : Base(parent)
     {
+        this->hide();
+        this->setSelectionBehavior(QAbstractItemView::SelectRows);
+        this->setEditTriggers(QAbstractItemView::SelectedClicked |
+                              QAbstractItemView::EditKeyPressed);
         for (QScrollBar *bar : {this->horizontalScrollBar(), this->verticalScrollBar()})
             QObject::connect(bar, &QAbstractSlider::actionTriggered, bar,
                              [this] { m_followCurrent = false; }); // the user looks elsewhere

@@ -22,8 +22,8 @@ ListView::ListView(QWidget *parent)
     : QWidget(parent)
     , m_items(new ListItems(this))
     , m_stack(new QStackedWidget(this))
-    , m_listView(new ItemView<QListView>)
-    , m_reportView(new ItemView<QTreeView>)
+    , m_listView(new ItemView<QListView>(m_stack))
+    , m_reportView(new ItemView<QTreeView>(m_stack))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -58,19 +58,9 @@ ListView::ListView(QWidget *parent)
     header->setSectionsMovable(false);
     header->setStretchLastSection(false);
     header->setDefaultSectionSize(96);
-    header->viewport()->installEventFilter(this);
-    for (QAbstractItemView *view :
-         std::initializer_list<QAbstractItemView *>{m_listView, m_reportView}) {
-        view->setParent(m_stack);
-        view->hide();
-        // One item selected at most, the views' own default; a row selected whole.
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        // The in-place edit gestures of a list view: a slow second click and F2.
-        view->setEditTriggers(QAbstractItemView::SelectedClicked |
-                              QAbstractItemView::EditKeyPressed);
-        view->installEventFilter(this);
-        view->viewport()->installEventFilter(this);
-    }
+    for (QWidget *watched : QWidgetList{m_listView, m_listView->viewport(), m_reportView,
+                                        m_reportView->viewport(), header->viewport()})
+        watched->installEventFilter(this);
     // After a refill: the widest name sets the items' size; the first is selected when none is.
     connect(m_items, &ListItems::refilled, this, [this, delegate] {
         delegate->measure(*m_items, m_listView->font());
