@@ -137,9 +137,8 @@ void ListView::setViewMode(ViewMode mode)
         return;
     const bool hadFocus = before && before->hasFocus();
     // The size column leaves the report and comes back with its width, the row selected whole.
-    QHeaderView *header = m_reportView->header();
     if (m_mode == ViewMode::Report)
-        m_sizeWidth = header->sectionSize(1);
+        m_sizeWidth = m_reportView->header()->sectionSize(1);
     const QModelIndex current = m_listView->currentIndex();
     const bool selected = current.isValid() && m_listView->selectionModel()->isSelected(current);
     m_mode = mode;
@@ -147,7 +146,7 @@ void ListView::setViewMode(ViewMode mode)
     const bool report = mode == ViewMode::Report, icons = mode == ViewMode::Icons;
     QAbstractItemView *shown = report ? static_cast<QAbstractItemView *>(m_reportView) : m_listView;
     if (report) {
-        header->resizeSection(1, m_sizeWidth);
+        m_reportView->header()->resizeSection(1, m_sizeWidth);
         if (selected)
             m_listView->selectionModel()->select(current, SelectRow);
     } else {
