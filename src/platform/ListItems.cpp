@@ -2,7 +2,6 @@
 #include "platform/ListItems.h"
 
 #include "platform/ErrorCatalogue.h"
-#include "platform/Process.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -15,12 +14,6 @@ ListItems &ListItem::owner() const
     if (!m_owner)
         fail(ObjectNotSet);
     return *m_owner;
-}
-
-ListItems::ListItems(QObject *parent)
-    : QAbstractTableModel(parent)
-{
-    keepLargeBlocksApart();
 }
 
 const ListEntry &ListItems::entry(quint32 id, int subItem) const

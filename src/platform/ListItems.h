@@ -33,7 +33,7 @@ class ListItems : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    explicit ListItems(QObject *parent = nullptr);
+    using QAbstractTableModel::QAbstractTableModel;
 
     void Clear();
     ListItem Add();

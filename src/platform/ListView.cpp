@@ -3,6 +3,7 @@
 
 #include "platform/ErrorCatalogue.h"
 #include "platform/ItemView.h"
+#include "platform/Process.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -25,6 +26,7 @@ ListView::ListView(QWidget *parent)
     , m_listView(new ItemView<QListView>(m_stack))
     , m_reportView(new ItemView<QTreeView>(m_stack))
 {
+    keepLargeBlocksApart(); // the items' arrays, of a hundred thousand maps and more
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_stack);
