@@ -39,10 +39,12 @@ public:
     }
     std::function<bool()> mayEdit;
 
-    void followCurrent()
+    // Scrolls to the current item, from now on when told to follow it, until the user scrolls.
+    void keepCurrentInSight(bool follow = false)
     {
-        m_followCurrent = true;
-        keepCurrentInSight();
+        m_followCurrent |= follow;
+        if (m_followCurrent && this->currentIndex().isValid() && this->isVisible())
+            this->scrollTo(this->currentIndex()); // nothing moves while it is in sight
     }
 
 protected:
@@ -74,14 +76,14 @@ protected:
         if (moves && current.isValid()) {
             if (!this->selectionModel()->isRowSelected(current.row()))
                 this->selectionModel()->select(current, SelectRow);
-            followCurrent();
+            keepCurrentInSight(true);
         }
     }
 
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override
     {
         Base::currentChanged(current, previous);
-        followCurrent();
+        keepCurrentInSight(true);
     }
 
     // The batches of a layout come on timers; the room to scroll comes with the geometries.
@@ -114,12 +116,6 @@ protected:
     }
 
 private:
-    void keepCurrentInSight()
-    {
-        if (m_followCurrent && this->currentIndex().isValid() && this->isVisible())
-            this->scrollTo(this->currentIndex()); // nothing moves while it is in sight
-    }
-
     bool m_followCurrent = false;
     bool m_layoutOnShow = false;
 };

@@ -172,7 +172,7 @@ void ListView::setViewMode(ViewMode mode)
     setFocusProxy(shown);
     if (hadFocus)
         shown->setFocus();
-    report ? m_reportView->followCurrent() : m_listView->followCurrent();
+    report ? m_reportView->keepCurrentInSight(true) : m_listView->keepCurrentInSight(true);
 }
 
 float ListView::columnWidth(int column) const
