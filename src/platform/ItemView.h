@@ -16,8 +16,8 @@ namespace platform {
 
 inline constexpr auto SelectRow = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
 
-// A view of the map list, hidden until it is the one on show. Its rows are selected whole, one
-// at most (the views' own default), and edited in place on a slow second click or F2 when
+// A view of the map list's model, hidden until it is the one on show. Its rows are selected whole,
+// one at most (the views' own default), and edited in place on a slow second click or F2 when
 // mayEdit allows. The keys that move the current item select it, even when it is current
 // already (Home after a click on empty space), and the view keeps the current item in sight
 // after a move or a change of mode, until the user scrolls: the item is scrolled to whenever
@@ -26,10 +26,11 @@ template <typename Base>
 class ItemView : public Base
 {
 public:
-    explicit ItemView(QWidget *parent)
+    ItemView(QAbstractItemModel *model, QWidget *parent)
         : Base(parent)
     {
         this->hide();
+        this->setModel(model);
         this->setSelectionBehavior(QAbstractItemView::SelectRows);
         this->setEditTriggers(QAbstractItemView::SelectedClicked |
                               QAbstractItemView::EditKeyPressed);

@@ -23,8 +23,8 @@ ListView::ListView(QWidget *parent)
     : QWidget(parent)
     , m_items(new ListItems(this))
     , m_stack(new QStackedWidget(this))
-    , m_listView(new ItemView<QListView>(m_stack))
-    , m_reportView(new ItemView<QTreeView>(m_stack))
+    , m_listView(new ItemView<QListView>(m_items, m_stack))
+    , m_reportView(new ItemView<QTreeView>(m_items, m_stack))
 {
     keepLargeBlocksApart(); // the items' arrays, of a hundred thousand maps and more
     auto *layout = new QVBoxLayout(this);
@@ -43,7 +43,6 @@ ListView::ListView(QWidget *parent)
         return !cancel;
     };
     auto *delegate = new ItemDelegate(m_listView);
-    m_listView->setModel(m_items);
     m_listView->setItemDelegate(delegate);
     m_listView->setUniformItemSizes(true);
     m_listView->setLayoutMode(QListView::Batched);
@@ -51,7 +50,6 @@ ListView::ListView(QWidget *parent)
     m_listView->setResizeMode(QListView::Adjust);
     m_listView->setWrapping(true);
     m_listView->setMovement(QListView::Static);
-    m_reportView->setModel(m_items);
     m_reportView->setSelectionModel(m_listView->selectionModel());
     m_reportView->setRootIsDecorated(false);
     m_reportView->setUniformRowHeights(true);
