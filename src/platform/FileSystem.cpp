@@ -30,35 +30,27 @@ constexpr bool NamesAreBytes = std::is_same_v<fs::path::value_type, char>;
 
 QString nameOf(const fs::path &name)
 {
-    if constexpr (NamesAreBytes)
-        return fromNativeName(name.string());
-    else
-        return QString::fromStdWString(name.wstring());
+    return NamesAreBytes ? fromNativeName(name.string()) : QString::fromStdWString(name.wstring());
 }
 
-[[noreturn]] void failCode(const std::error_code &error)
+// Fails with the error's number, if there is one.
+void failCode(const std::error_code &error)
 {
-    failErrno(error.default_error_condition().value());
+    if (error)
+        failErrno(error.default_error_condition().value());
 }
 
 } // namespace
 
 std::filesystem::path fsPath(const QString &path)
 {
-    if constexpr (NamesAreBytes)
-        return toNativeName(path).toStdString();
-    else
-        return path.toStdWString();
+    return NamesAreBytes ? fs::path(toNativeName(path).toStdString())
+                         : fs::path(path.toStdWString());
 }
 
 FolderScan::FolderScan(Path path)
     : m_path(FastBuilt ? path : Portable)
 {
-}
-
-FolderScan::~FolderScan()
-{
-    close();
 }
 
 void FolderScan::close()
@@ -87,8 +79,7 @@ QString FolderScan::findFirst(const QString &pattern, int attributes)
     if (m_path == Portable) {
         std::error_code error;
         m_entries = fs::directory_iterator(fsPath(folder), error);
-        if (error)
-            failCode(error);
+        failCode(error);
     } else {
 #ifndef LEVRUN_PORTABLE
         m_folder = ::open(toNativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -130,8 +121,7 @@ QString FolderScan::nextPortable()
         }
     }
     close();
-    if (error)
-        failCode(error);
+    failCode(error);
     return {};
 }
 
@@ -198,8 +188,7 @@ void changeDirectory(const QString &path)
 {
     std::error_code error;
     fs::current_path(fsPath(path), error);
-    if (error)
-        failCode(error);
+    failCode(error);
 }
 
 bool appendToFile(const QString &file, const QByteArray &bytes)

@@ -19,7 +19,7 @@ class FolderScan
 public:
     enum Path { Fast, Portable };
     explicit FolderScan(Path path = Fast); // Portable where the build has no fast path
-    ~FolderScan();
+    ~FolderScan() { close(); }
     Q_DISABLE_COPY(FolderScan)
 
     // findFirst takes "folder/*ENDING" (case ignored; another form: InvalidProcedureCall) and
