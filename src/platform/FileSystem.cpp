@@ -182,8 +182,6 @@ qint64 FolderScan::fileLength(const QString &path) const
     return qint64(length);
 }
 
-void changeDrive(const QString &) {}
-
 void changeDirectory(const QString &path)
 {
     std::error_code error;

@@ -51,7 +51,7 @@ private:
     const char *m_lastEntry = nullptr;
 };
 
-void changeDrive(const QString &path); // one file tree, no drive letters: nothing to change
+inline void changeDrive(const QString &) {} // one file tree, no drive letters: nothing to change
 // Makes path the current directory: PathNotFound, or PermissionDenied.
 void changeDirectory(const QString &path);
 

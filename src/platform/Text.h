@@ -40,7 +40,10 @@ std::pair<quint64, quint64> mapKey(std::string_view name);
 class GroupedFormat
 {
 public:
-    explicit GroupedFormat(const QLocale &locale = QLocale::system());
+    explicit GroupedFormat(const QLocale &locale = QLocale::system())
+        : m_separator(locale.groupSeparator())
+    {
+    }
     QString operator()(qint64 value) const;
 
 private:
