@@ -8,10 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef LEVRUN_PORTABLE
-constexpr bool FastBuilt = false;
-#else
-constexpr bool FastBuilt = true;
+#ifndef LEVRUN_PORTABLE
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -48,11 +45,6 @@ std::filesystem::path fsPath(const QString &path)
                          : fs::path(path.toStdWString());
 }
 
-FolderScan::FolderScan(Path path)
-    : m_path(FastBuilt ? path : Portable)
-{
-}
-
 void FolderScan::close()
 {
 #ifndef LEVRUN_PORTABLE
@@ -67,8 +59,8 @@ QString FolderScan::findFirst(const QString &pattern, int attributes)
 {
     const qsizetype slash = pattern.lastIndexOf(u'/');
     const QString names = pattern.mid(slash + 1);
-    if (attributes != 0 || !names.startsWith(u'*') || names.indexOf(u'*', 1) >= 0 ||
-        names.contains(u'?'))
+    // One "*", first.
+    if (attributes != 0 || names.lastIndexOf(u'*') != 0 || names.contains(u'?'))
         fail(InvalidProcedureCall);
     close();
     // The root keeps its slash.

@@ -18,8 +18,15 @@ class FolderScan
 {
 public:
     enum Path { Fast, Portable };
-    explicit FolderScan(Path path = Fast); // Portable where the build has no fast path
     ~FolderScan() { close(); }
+    explicit FolderScan([[maybe_unused]] Path path = Fast)
+#ifdef LEVRUN_PORTABLE
+        : m_path(Portable) // the build has no fast path
+#else
+        : m_path(path)
+#endif
+    {
+    }
     Q_DISABLE_COPY(FolderScan)
 
     // findFirst takes "folder/*ENDING" (case ignored; another form: InvalidProcedureCall) and

@@ -178,9 +178,4 @@ qint32 toLong(const QString &text, const QLocale &locale)
     return number<qint32>(text, locale);
 }
 
-QString toText(float value, const QLocale &locale)
-{
-    return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
-}
-
 } // namespace platform

@@ -63,7 +63,10 @@ float toSingle(const QString &text, const QLocale &locale = QLocale::system());
 qint32 toLong(const QString &text, const QLocale &locale = QLocale::system());
 
 // Up to seven significant digits, the precision of a single.
-QString toText(float value, const QLocale &locale = QLocale::system());
+inline QString toText(float value, const QLocale &locale = QLocale::system())
+{
+    return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
+}
 inline QString toText(qint32 value, const QLocale & = QLocale::system())
 {
     return QString::number(value);
