@@ -64,8 +64,7 @@ QString FolderScan::findFirst(const QString &pattern, int attributes)
         fail(InvalidProcedureCall);
     close();
     // The root keeps its slash.
-    const QString folder =
-        slash < 0 ? QStringLiteral(".") : pattern.left(std::max<qsizetype>(slash, 1));
+    const QString folder = slash < 0 ? QString(u'.') : pattern.left(std::max<qsizetype>(slash, 1));
     m_prefix = pattern.left(slash + 1);
     m_ending = toNativeName(names.mid(1));
     if (m_path == Portable) {
@@ -187,8 +186,7 @@ bool appendToFile(const QString &file, const QByteArray &bytes)
     // A pipe that nobody reads fails the open instead of holding the program.
     const int out = ::open(QFile::encodeName(file).constData(),
                            O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    const bool written =
-        out >= 0 && ::write(out, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
+    const bool written = out >= 0 && ::write(out, bytes.data(), bytes.size()) == bytes.size();
     if (out >= 0)
         ::close(out);
     return written;
@@ -197,8 +195,7 @@ bool appendToFile(const QString &file, const QByteArray &bytes)
     if (const QFileInfo about(file); about.exists() && !about.isFile())
         return false;
     QFile out(file);
-    return out.open(QIODevice::WriteOnly | QIODevice::Append) && out.write(bytes) == bytes.size() &&
-           out.flush();
+    return out.open(QIODevice::Append) && out.write(bytes) == bytes.size() && out.flush();
 #endif
 }
 
