@@ -22,7 +22,6 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr qsizetype BatchSize = 64 * 1024;
 constexpr bool NamesAreBytes = std::is_same_v<fs::path::value_type, char>;
 
 QString nameOf(const fs::path &name)
@@ -76,7 +75,6 @@ QString FolderScan::findFirst(const QString &pattern, int attributes)
         m_folder = ::open(toNativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (m_folder < 0)
             failErrno(errno);
-        m_batch = std::make_unique<char[]>(BatchSize);
 #endif
     }
     m_open = true;

@@ -52,7 +52,9 @@ private:
     bool m_open = false;
     std::filesystem::directory_iterator m_entries;
     int m_folder = -1;
-    std::unique_ptr<char[]> m_batch; // the latest batch of entries, read up to m_position
+    static constexpr qsizetype BatchSize = 64 * 1024;
+    // The latest batch of entries, read up to m_position; made once, for every enumeration.
+    std::unique_ptr<char[]> m_batch = std::make_unique<char[]>(BatchSize);
     qsizetype m_batchLength = 0, m_position = 0;
     QString m_lastName; // the name given last, and its bytes in the batch
     const char *m_lastEntry = nullptr;

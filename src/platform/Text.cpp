@@ -80,8 +80,7 @@ T number(const QString &text, const QLocale &locale)
         fail(TypeMismatch);
     if constexpr (std::is_integral_v<T>)
         value = std::nearbyint(value); // half to even by default
-    if (value < double(std::numeric_limits<T>::lowest()) ||
-        value > double(std::numeric_limits<T>::max()))
+    if (value < std::numeric_limits<T>::lowest() || value > std::numeric_limits<T>::max())
         fail(Overflow);
     return T(value);
 }
