@@ -8,10 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef LEVRUN_PORTABLE
-constexpr bool FastBuilt = false;
-#else
-constexpr bool FastBuilt = true;
+#ifndef LEVRUN_PORTABLE
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -25,40 +22,26 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-constexpr qsizetype BatchSize = 64 * 1024;
 constexpr bool NamesAreBytes = std::is_same_v<fs::path::value_type, char>;
 
 QString nameOf(const fs::path &name)
 {
-    if constexpr (NamesAreBytes)
-        return fromNativeName(name.string());
-    else
-        return QString::fromStdWString(name.wstring());
+    return NamesAreBytes ? fromNativeName(name.string()) : QString::fromStdWString(name.wstring());
 }
 
-[[noreturn]] void failCode(const std::error_code &error)
+// Fails with the error's number, if there is one.
+void failCode(const std::error_code &error)
 {
-    failErrno(error.default_error_condition().value());
+    if (error)
+        failErrno(error.default_error_condition().value());
 }
 
 } // namespace
 
 std::filesystem::path fsPath(const QString &path)
 {
-    if constexpr (NamesAreBytes)
-        return toNativeName(path).toStdString();
-    else
-        return path.toStdWString();
-}
-
-FolderScan::FolderScan(Path path)
-    : m_path(FastBuilt ? path : Portable)
-{
-}
-
-FolderScan::~FolderScan()
-{
-    close();
+    return NamesAreBytes ? fs::path(toNativeName(path).toStdString())
+                         : fs::path(path.toStdWString());
 }
 
 void FolderScan::close()
@@ -75,26 +58,23 @@ QString FolderScan::findFirst(const QString &pattern, int attributes)
 {
     const qsizetype slash = pattern.lastIndexOf(u'/');
     const QString names = pattern.mid(slash + 1);
-    if (attributes != 0 || !names.startsWith(u'*') || names.indexOf(u'*', 1) >= 0 ||
-        names.contains(u'?'))
+    // One "*", first.
+    if (attributes != 0 || names.lastIndexOf(u'*') != 0 || names.contains(u'?'))
         fail(InvalidProcedureCall);
     close();
     // The root keeps its slash.
-    const QString folder =
-        slash < 0 ? QStringLiteral(".") : pattern.left(std::max<qsizetype>(slash, 1));
+    const QString folder = slash < 0 ? QString(u'.') : pattern.left(std::max<qsizetype>(slash, 1));
     m_prefix = pattern.left(slash + 1);
     m_ending = toNativeName(names.mid(1));
     if (m_path == Portable) {
         std::error_code error;
         m_entries = fs::directory_iterator(fsPath(folder), error);
-        if (error)
-            failCode(error);
+        failCode(error);
     } else {
 #ifndef LEVRUN_PORTABLE
         m_folder = ::open(toNativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (m_folder < 0)
             failErrno(errno);
-        m_batch = std::make_unique<char[]>(BatchSize);
 #endif
     }
     m_open = true;
@@ -130,8 +110,7 @@ QString FolderScan::nextPortable()
         }
     }
     close();
-    if (error)
-        failCode(error);
+    failCode(error);
     return {};
 }
 
@@ -192,14 +171,11 @@ qint64 FolderScan::fileLength(const QString &path) const
     return qint64(length);
 }
 
-void changeDrive(const QString &) {}
-
 void changeDirectory(const QString &path)
 {
     std::error_code error;
     fs::current_path(fsPath(path), error);
-    if (error)
-        failCode(error);
+    failCode(error);
 }
 
 bool appendToFile(const QString &file, const QByteArray &bytes)
@@ -208,8 +184,7 @@ bool appendToFile(const QString &file, const QByteArray &bytes)
     // A pipe that nobody reads fails the open instead of holding the program.
     const int out = ::open(QFile::encodeName(file).constData(),
                            O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    const bool written =
-        out >= 0 && ::write(out, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
+    const bool written = out >= 0 && ::write(out, bytes.data(), bytes.size()) == bytes.size();
     if (out >= 0)
         ::close(out);
     return written;
@@ -218,8 +193,7 @@ bool appendToFile(const QString &file, const QByteArray &bytes)
     if (const QFileInfo about(file); about.exists() && !about.isFile())
         return false;
     QFile out(file);
-    return out.open(QIODevice::WriteOnly | QIODevice::Append) && out.write(bytes) == bytes.size() &&
-           out.flush();
+    return out.open(QIODevice::Append) && out.write(bytes) == bytes.size() && out.flush();
 #endif
 }
 

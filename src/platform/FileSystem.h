@@ -18,8 +18,15 @@ class FolderScan
 {
 public:
     enum Path { Fast, Portable };
-    explicit FolderScan(Path path = Fast); // Portable where the build has no fast path
-    ~FolderScan();
+    ~FolderScan() { close(); }
+    explicit FolderScan([[maybe_unused]] Path path = Fast)
+#ifdef LEVRUN_PORTABLE
+        : m_path(Portable) // the build has no fast path
+#else
+        : m_path(path)
+#endif
+    {
+    }
     Q_DISABLE_COPY(FolderScan)
 
     // findFirst takes "folder/*ENDING" (case ignored; another form: InvalidProcedureCall) and
@@ -45,13 +52,15 @@ private:
     bool m_open = false;
     std::filesystem::directory_iterator m_entries;
     int m_folder = -1;
-    std::unique_ptr<char[]> m_batch; // the latest batch of entries, read up to m_position
+    static constexpr qsizetype BatchSize = 64 * 1024;
+    // The latest batch of entries, read up to m_position; made once, for every enumeration.
+    std::unique_ptr<char[]> m_batch = std::make_unique<char[]>(BatchSize);
     qsizetype m_batchLength = 0, m_position = 0;
     QString m_lastName; // the name given last, and its bytes in the batch
     const char *m_lastEntry = nullptr;
 };
 
-void changeDrive(const QString &path); // one file tree, no drive letters: nothing to change
+inline void changeDrive(const QString &) {} // one file tree, no drive letters: nothing to change
 // Makes path the current directory: PathNotFound, or PermissionDenied.
 void changeDirectory(const QString &path);
 

@@ -31,22 +31,6 @@ static bool serverAnswers(const QThread &thread)
 const auto serverAnswers = [](const QThread &) { return true; }; // other backends wait for none
 #endif
 
-Playback::Playback(const QByteArray &image, const SoundRequest &request, QObject *parent)
-    : QObject(parent)
-    , m_request(request)
-{
-    m_samples.setData(image.sliced(request.clip.dataOffset, request.clip.dataSize));
-    m_samples.open(QIODevice::ReadOnly);
-    connect(&m_deadline, &QTimer::timeout, this, &Playback::stop);
-}
-
-SoundOutput::~SoundOutput() // the playback still going goes with the children
-{
-    m_backendThread.requestInterruption();
-    m_backendThread.quit();
-    m_backendThread.wait();
-}
-
 void SoundOutput::playSound(const QByteArray &image, int flags)
 {
     if (m_playing)

@@ -14,7 +14,14 @@ class Playback : public QObject
 {
     Q_OBJECT
 public:
-    Playback(const QByteArray &image, const SoundRequest &request, QObject *parent);
+    Playback(const QByteArray &image, const SoundRequest &request, QObject *parent)
+        : QObject(parent)
+        , m_request(request)
+    {
+        m_samples.setData(image.sliced(request.clip.dataOffset, request.clip.dataSize));
+        m_samples.open(QIODevice::ReadOnly);
+        connect(&m_deadline, &QTimer::timeout, this, &Playback::stop);
+    }
     // Also when the output goes with it playing: the sink stops before its samples go.
     ~Playback() override { stop(); }
     const SoundRequest &request() const { return m_request; }
@@ -43,7 +50,12 @@ class SoundOutput : public QObject
     Q_OBJECT
 public:
     using QObject::QObject;
-    ~SoundOutput() override;
+    ~SoundOutput() override // the playback still going goes with the children
+    {
+        m_backendThread.requestInterruption();
+        m_backendThread.quit();
+        m_backendThread.wait();
+    }
     // Plays image as flags say (WaveClip.h); a synchronous clip returns when ended. One
     // not started within its own length (a slow or absent server) is dropped unheard.
     virtual void playSound(const QByteArray &image, int flags);

@@ -69,14 +69,20 @@ std::string sortKey(std::string_view name, size_t limit = std::string::npos)
     return key;
 }
 
-double number(const QString &text, const QLocale &locale)
+// The text as a T: TypeMismatch, or Overflow beyond T's range. An integer is rounded first.
+template <typename T>
+T number(const QString &text, const QLocale &locale)
 {
     bool ok = false;
-    const double value = locale.toDouble(text.trimmed(), &ok); // ASCII digits or the locale's own
+    double value = locale.toDouble(text.trimmed(), &ok); // ASCII digits or the locale's own
     // QLocale reads "inf" and "nan" as numbers; no user writes those as a width.
     if (!ok || !std::isfinite(value))
         fail(TypeMismatch);
-    return value;
+    if constexpr (std::is_integral_v<T>)
+        value = std::nearbyint(value); // half to even by default
+    if (value < std::numeric_limits<T>::lowest() || value > std::numeric_limits<T>::max())
+        fail(Overflow);
+    return T(value);
 }
 
 } // namespace
@@ -145,11 +151,6 @@ std::pair<quint64, quint64> mapKey(std::string_view name)
     return number;
 }
 
-GroupedFormat::GroupedFormat(const QLocale &locale)
-    : m_separator(locale.groupSeparator())
-{
-}
-
 QString GroupedFormat::operator()(qint64 value) const
 {
     if (value == 0)
@@ -168,24 +169,12 @@ QString GroupedFormat::operator()(qint64 value) const
 
 float toSingle(const QString &text, const QLocale &locale)
 {
-    const double value = number(text, locale);
-    if (std::fabs(value) > double(std::numeric_limits<float>::max()))
-        fail(Overflow);
-    return float(value);
+    return number<float>(text, locale);
 }
 
 qint32 toLong(const QString &text, const QLocale &locale)
 {
-    const double rounded = std::nearbyint(number(text, locale)); // half to even by default
-    if (rounded < double(std::numeric_limits<qint32>::min()) ||
-        rounded > double(std::numeric_limits<qint32>::max()))
-        fail(Overflow);
-    return qint32(rounded);
-}
-
-QString toText(float value, const QLocale &locale)
-{
-    return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
+    return number<qint32>(text, locale);
 }
 
 } // namespace platform

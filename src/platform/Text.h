@@ -40,7 +40,10 @@ std::pair<quint64, quint64> mapKey(std::string_view name);
 class GroupedFormat
 {
 public:
-    explicit GroupedFormat(const QLocale &locale = QLocale::system());
+    explicit GroupedFormat(const QLocale &locale = QLocale::system())
+        : m_separator(locale.groupSeparator())
+    {
+    }
     QString operator()(qint64 value) const;
 
 private:
@@ -60,7 +63,10 @@ float toSingle(const QString &text, const QLocale &locale = QLocale::system());
 qint32 toLong(const QString &text, const QLocale &locale = QLocale::system());
 
 // Up to seven significant digits, the precision of a single.
-QString toText(float value, const QLocale &locale = QLocale::system());
+inline QString toText(float value, const QLocale &locale = QLocale::system())
+{
+    return QLocale::c().toString(double(value), 'g', 7).replace(u'.', locale.decimalPoint());
+}
 inline QString toText(qint32 value, const QLocale & = QLocale::system())
 {
     return QString::number(value);
