@@ -129,7 +129,7 @@ QByteArray toNativeName(QStringView name)
 
 std::string toNativeString(QStringView text)
 {
-    if (holdsRawBytes(text))
+    if (!text.isValidUtf16()) // raw bytes, or a half character written as toNativeName does
         return toNativeName(text).toStdString();
     QVarLengthArray<char, 256> buffer(text.size() * 3);
     QStringEncoder toUtf8(QStringEncoder::Utf8);
