@@ -157,14 +157,13 @@ QString GroupedFormat::operator()(qint64 value) const
         return {};
     char digits[24];
     const char *const end = std::to_chars(digits, std::end(digits), value).ptr;
-    QString text;
-    text.reserve(32); // a sign, 19 digits and six separators: one allocation
+    QVarLengthArray<QChar, 64> text; // on the stack: the text is allocated once, whole
     for (const char *at = digits; at != end; ++at) {
-        text += QLatin1Char(*at);
+        text.append(QLatin1Char(*at));
         if (const auto after = end - at - 1; after > 0 && after % 3 == 0 && *at != '-')
-            text += m_separator;
+            text.append(m_separator.constData(), m_separator.size());
     }
-    return text;
+    return QString(text.constData(), text.size());
 }
 
 float toSingle(const QString &text, const QLocale &locale)
