@@ -94,22 +94,6 @@ protected:
         keepCurrentInSight();
     }
 
-    // A hidden view lays out nothing: the view on show does it once there.
-    void doItemsLayout() override
-    {
-        if (this->isVisible())
-            Base::doItemsLayout();
-        else
-            m_layoutOnShow = true;
-    }
-
-    void showEvent(QShowEvent *event) override
-    {
-        if (std::exchange(m_layoutOnShow, false))
-            Base::doItemsLayout();
-        Base::showEvent(event);
-    }
-
     void updateGeometries() override
     {
         Base::updateGeometries();
@@ -118,7 +102,6 @@ protected:
 
 private:
     bool m_followCurrent = false;
-    bool m_layoutOnShow = false;
 };
 
 // Every item takes the size told for one of them: the widest name's, so that none is cut.
