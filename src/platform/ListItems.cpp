@@ -119,8 +119,8 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || size_t(index.row()) >= m_rows.size())
         return {};
-    const ListEntry &item = entryAt(index.row());
-    const quint8 images = m_images[m_rows[size_t(index.row())]];
+    const quint32 id = m_rows[size_t(index.row())];
+    const ListEntry &item = m_entries[id];
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
@@ -131,8 +131,8 @@ QVariant ListItems::data(const QModelIndex &index, int role) const
         return QStringLiteral("<p style='white-space:pre'>%1</p>").arg(text.toHtmlEscaped());
     }
     case Qt::DecorationRole:
-        if (index.column() == 0 && images)
-            return m_icons[images];
+        if (index.column() == 0 && m_images[id])
+            return m_icons[m_images[id]];
         return {};
     case Qt::TextAlignmentRole:
         return index.column() == 1 ? QVariant(int(Qt::AlignRight | Qt::AlignVCenter)) : QVariant();

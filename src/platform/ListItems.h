@@ -40,7 +40,6 @@ public:
     qsizetype count() { return flush(), qsizetype(m_rows.size()); }
     ListItem item(qsizetype row); // by display row, 0-based
 
-    const ListEntry &entryAt(int row) const { return m_entries[m_rows[size_t(row)]]; }
     const std::deque<ListEntry> &entries() const { return m_entries; } // as added
     int rowOf(quint32 id) const { return int(std::ranges::find(m_rows, id) - m_rows.begin()); }
 

@@ -19,8 +19,7 @@ namespace {
 
 QMargins frameOf(const QWidget *window)
 {
-    const QRect outer = window->frameGeometry();
-    const QRect client = window->geometry();
+    const QRect outer = window->frameGeometry(), client = window->geometry();
     return {client.left() - outer.left(), client.top() - outer.top(),
             outer.right() - client.right(), outer.bottom() - client.bottom()};
 }
