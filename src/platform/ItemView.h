@@ -32,11 +32,10 @@ public:
         this->hide();
         this->setModel(model);
         this->setSelectionBehavior(QAbstractItemView::SelectRows);
-        this->setEditTriggers(QAbstractItemView::SelectedClicked |
-                              QAbstractItemView::EditKeyPressed);
+        this->setEditTriggers(Base::SelectedClicked | Base::EditKeyPressed);
+        // A scroll bar moved: the user looks elsewhere. The bars go with the view.
         for (QScrollBar *bar : {this->horizontalScrollBar(), this->verticalScrollBar()})
-            QObject::connect(bar, &QAbstractSlider::actionTriggered, bar,
-                             [this] { m_followCurrent = false; }); // the user looks elsewhere
+            Base::connect(bar, &QScrollBar::actionTriggered, [this] { m_followCurrent = false; });
     }
     std::function<bool()> mayEdit;
 
@@ -49,8 +48,7 @@ public:
     }
 
 protected:
-    bool edit(const QModelIndex &index, QAbstractItemView::EditTrigger trigger,
-              QEvent *event) override
+    bool edit(const QModelIndex &index, typename Base::EditTrigger trigger, QEvent *event) override
     {
         if ((trigger & this->editTriggers()) && index.isValid() && mayEdit && !mayEdit())
             return false;

@@ -116,10 +116,11 @@ void openAddress(const QString &address)
         fail(FileNotFound);
 }
 
-void keepLargeBlocksApart()
+void releaseFreeMemory()
 {
 #ifndef LEVRUN_PORTABLE
     mallopt(M_MMAP_THRESHOLD, 128 * 1024); // glibc's first bound, no longer raised as blocks go
+    malloc_trim(0);
 #endif
 }
 
