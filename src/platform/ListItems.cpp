@@ -2,7 +2,6 @@
 #include "platform/ListItems.h"
 
 #include "platform/ErrorCatalogue.h"
-#include "platform/Process.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -66,10 +65,6 @@ void ListItems::flush()
     std::transform(keyed.begin(), keyed.end(), m_rows.begin(), [](auto &k) { return k.second; });
     endResetModel();
     emit refilled();
-    // After a long list, a short one gives the pages the long one had back; a long one
-    // keeps them, for it has about as many as it needs, and the next fill takes them again.
-    if (m_rows.size() < 10'000)
-        releaseFreeMemory();
 }
 
 void ListItems::Clear()

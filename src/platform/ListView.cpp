@@ -26,7 +26,7 @@ ListView::ListView(QWidget *parent)
     , m_listView(new ItemView<QListView>(m_items, m_stack))
     , m_reportView(new ItemView<QTreeView>(m_items, m_stack))
 {
-    releaseFreeMemory(); // large blocks apart from the start: the items' arrays, and more
+    keepLargeBlocksApart(); // the items' arrays, of a hundred thousand maps and more
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_stack);

@@ -116,11 +116,10 @@ void openAddress(const QString &address)
         fail(FileNotFound);
 }
 
-void releaseFreeMemory()
+void keepLargeBlocksApart()
 {
 #ifndef LEVRUN_PORTABLE
     mallopt(M_MMAP_THRESHOLD, 128 * 1024); // glibc's first bound, no longer raised as blocks go
-    malloc_trim(0);
 #endif
 }
 

@@ -22,10 +22,9 @@ void startProgram(const QString &program, const QStringList &arguments);
 // Windows). Fails with "File not found" when nothing can open it.
 void openAddress(const QString &address);
 
-// Gives the heap's free pages back to the system now, and from now on has large blocks (a
-// large list's arrays) come from the system and go back to it when freed, where the
-// allocator would otherwise keep them for later and hold the memory.
-void releaseFreeMemory();
+// Has large blocks (a large list's arrays) come from the system and go back to it when
+// freed, where the allocator would otherwise keep them for later and hold the memory.
+void keepLargeBlocksApart();
 
 // Turns SIGTERM, SIGHUP and SIGINT (the end of a session, a kill, Ctrl+C) into an
 // orderly close of the window, as if the user had closed it, for as long as the window
